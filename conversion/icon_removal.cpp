@@ -1,0 +1,103 @@
+#include "conversion/icon_removal.h"
+
+#include <string_view>
+
+#include "conversion/tokenizer.h"
+
+namespace quellmark {
+namespace {
+
+constexpr int PreambleLines = 20;
+
+int NumTogglesFor(IconState State) {
+    switch (State) {
+        case IconState::Full:
+            return 1;
+        case IconState::Medium:
+            return 2;
+        case IconState::Low:
+            return 3;
+        case IconState::Off:
+            break;
+    }
+    return 0;
+}
+
+// Writes the lines that the run inserts or puts in place of recorded toggles. It keeps its
+// token array from call to call, so a long track costs no allocation per toggle.
+class ToggleWriter {
+  public:
+    ToggleWriter(TrackWriter& Output, CommandType Command) : Output_(Output), Command_(Command) {}
+
+    // Each text already ends in CR LF and the write adds another, so every pair adds four
+    // lines, two of them empty; recorded tracks have always looked like this.
+    void WriteIconToggle(int NumToggles) {
+        for (int Count = 1; Count <= NumToggles; ++Count) {
+            Output_.WriteLine("  0 279 1 0\r\n");
+            Output_.WriteLine("  0 279 0 0\r\n");
+        }
+    }
+
+    void FixIconStart(std::string_view InLine, std::string_view PlayerWing,
+                      std::string_view PlayerNum) {
+        static constexpr std::string_view Rest[] = {"203 1 270 ", "24 1 0", "0 1 0"};
+        WriteTime(InLine);
+        Output_.WriteRaw(Rest[static_cast<int>(Command_)]);
+        if (Command_ == CommandType::Views) {
+            Output_.WriteRaw(PlayerWing);
+            Output_.WriteRaw(PlayerNum);
+        }
+        Output_.WriteRaw("\r\n");
+    }
+
+    void FixIconEnd(std::string_view InLine) {
+        static constexpr std::string_view Rest[] = {"203 0 0", "24 0 0", "0 0 0"};
+        WriteTime(InLine);
+        Output_.WriteLine(Rest[static_cast<int>(Command_)]);
+    }
+
+  private:
+    // Two spaces, the time field of the recorded line, one space.
+    void WriteTime(std::string_view InLine) {
+        MySplit(TrimSpaces(InLine), " ", Tokens_);
+        Output_.WriteRaw("  ");
+        Output_.WriteRaw(Tokens_[0]);
+        Output_.WriteRaw(" ");
+    }
+
+    TrackWriter& Output_;
+    CommandType Command_;
+    TokenArray Tokens_;
+};
+
+// Replaces the recorded toggles pair by pair: odd ones by start lines, even ones by end lines.
+void ReplaceIconToggles(TrackPass& Pass, ToggleWriter& Toggles, std::string_view PlayerWing,
+                        std::string_view PlayerNum) {
+    std::string CurrentLine;
+    bool Done = false;
+    while (!Done) {
+        if (Pass.FindNextIconToggle(CurrentLine)) {
+            Toggles.FixIconStart(CurrentLine, PlayerWing, PlayerNum);
+            if (Pass.FindNextIconToggle(CurrentLine)) {
+                Toggles.FixIconEnd(CurrentLine);
+            }
+        }
+        Done = Pass.InputExhausted();
+    }
+}
+
+}  // namespace
+
+RunOutcome RemoveIcons(TrackPass& Pass, IconState InitialIconState, CommandType Command) {
+    const std::string PlayerWing = Pass.FindPlayerWing();
+    const std::string PlayerNum = Pass.FindPlayerNum();
+    if (!Pass.FindRecordSection() || !Pass.LineWalk(PreambleLines)) {
+        return RunOutcome::Stopped;
+    }
+    ToggleWriter Toggles(Pass.Output(), Command);
+    Toggles.WriteIconToggle(NumTogglesFor(InitialIconState));
+    ReplaceIconToggles(Pass, Toggles, PlayerWing, PlayerNum);
+    return RunOutcome::Finished;
+}
+
+}  // namespace quellmark

@@ -1,0 +1,29 @@
+// A conversion run: rewrites one input track into an output track that plays back with the
+// object icons switched off.
+#pragma once
+
+#include <string>
+
+namespace quellmark {
+
+// The icon display state in which the recording starts.
+enum class IconState { Off, Full, Medium, Low };
+// The command that replaces each recorded icon toggle.
+enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
+enum class RunOutcome { SameFile, Finished, Stopped, Failed };
+
+struct RunSettings {
+    std::string InputPath;
+    std::string OutputPath;
+    IconState InitialIconState = IconState::Off;
+    CommandType ReplacementCommand = CommandType::Views;
+};
+
+// Converts Settings.InputPath into Settings.OutputPath. SameFile when both name the same file
+// (nothing is opened); Stopped when the input ends before its record section and preamble are
+// through (the output then holds a copy of the input); Finished otherwise. Failed when a file
+// operation fails: FailureReason, when given, then receives a message naming the file and the
+// reason, and any earlier file at the output path is left as it was.
+RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason = nullptr);
+
+}  // namespace quellmark

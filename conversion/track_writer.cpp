@@ -1,0 +1,96 @@
+#include "conversion/track_writer.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "conversion/track_file_error.h"
+
+namespace quellmark {
+namespace {
+
+constexpr std::size_t MaxPieces = 512;  // well below IOV_MAX
+
+}  // namespace
+
+TrackWriter::TrackWriter(int Descriptor, std::string Path, std::size_t BufferSize)
+    : Descriptor_(Descriptor),
+      Path_(std::move(Path)),
+      Buffer_(std::max<std::size_t>(BufferSize, 2)) {
+    Pending_.reserve(MaxPieces);
+}
+
+void TrackWriter::WriteLine(std::string_view Line) {
+    WriteRaw(Line);
+    WriteRaw("\r\n");
+}
+
+void TrackWriter::WriteRaw(std::string_view Bytes) {
+    while (!Bytes.empty()) {
+        if (Used_ == Buffer_.size() || Pending_.size() == MaxPieces) {
+            Flush();
+        }
+        const auto Size = std::min(Bytes.size(), Buffer_.size() - Used_);
+        std::memcpy(Buffer_.data() + Used_, Bytes.data(), Size);
+        Append(Buffer_.data() + Used_, Size);
+        Used_ += Size;
+        Bytes.remove_prefix(Size);
+    }
+}
+
+void TrackWriter::WriteBorrowed(std::string_view Bytes) {
+    if (Bytes.empty()) {
+        return;
+    }
+    if (Pending_.size() == MaxPieces) {
+        Flush();
+    }
+    Append(Bytes.data(), Bytes.size());
+    if (PendingBytes_ >= Buffer_.size()) {
+        Flush();
+    }
+}
+
+// The caller makes sure that a piece can be added.
+void TrackWriter::Append(const char* Data, std::size_t Size) {
+    // Bytes that follow on from the last piece extend it.
+    if (!Pending_.empty() &&
+        static_cast<const char*>(Pending_.back().iov_base) + Pending_.back().iov_len == Data) {
+        Pending_.back().iov_len += Size;
+    } else {
+        Pending_.push_back({const_cast<char*>(Data), Size});
+    }
+    PendingBytes_ += Size;
+}
+
+void TrackWriter::Flush() {
+    std::size_t First = 0;
+    while (First < Pending_.size()) {
+        const auto Count = static_cast<int>(std::min(Pending_.size() - First, MaxPieces));
+        const auto Written = ::writev(Descriptor_, &Pending_[First], Count);
+        if (Written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (Written <= 0) {
+            // A short write is followed by another, which reports the reason (a full disk).
+            ThrowFileError("Can't write output track", Path_, Written < 0 ? errno : EIO);
+        }
+        for (auto Left = static_cast<std::size_t>(Written); Left > 0;) {
+            auto& Piece = Pending_[First];
+            const auto Taken = std::min(Left, Piece.iov_len);
+            Piece.iov_base = static_cast<char*>(Piece.iov_base) + Taken;
+            Piece.iov_len -= Taken;
+            Left -= Taken;
+            if (Piece.iov_len == 0) {
+                ++First;
+            }
+        }
+    }
+    Pending_.clear();
+    PendingBytes_ = 0;
+    Used_ = 0;
+}
+
+}  // namespace quellmark

@@ -1,0 +1,85 @@
+#include "tests/conversion/test_files.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+namespace quellmark::test {
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::string Template = (std::filesystem::temp_directory_path() / "quellmark-test-XXXXXX");
+    if (mkdtemp(Template.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    Path_ = Template;
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code Ignored;
+    std::filesystem::remove_all(Path_, Ignored);
+}
+
+std::string TemporaryDirectory::operator/(std::string_view Name) const {
+    return Path_ + "/" + std::string(Name);
+}
+
+std::string TemporaryDirectory::Listing() const {
+    std::vector<std::string> Names;
+    for (const auto& Entry : std::filesystem::directory_iterator(Path_)) {
+        Names.push_back(Entry.path().filename());
+    }
+    std::sort(Names.begin(), Names.end());
+    std::string Joined;
+    for (const auto& Name : Names) {
+        Joined += (Joined.empty() ? "" : "|") + Name;
+    }
+    return Joined;
+}
+
+void WriteFile(const std::string& Path, std::string_view Content) {
+    std::ofstream File(Path, std::ios::binary | std::ios::trunc);
+    File.write(Content.data(), static_cast<std::streamsize>(Content.size()));
+    if (!File.flush()) {
+        throw std::runtime_error("cannot write " + Path);
+    }
+}
+
+std::string ReadFile(const std::string& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    if (!File) {
+        throw std::runtime_error("cannot read " + Path);
+    }
+    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+}
+
+std::string TrackHead() {
+    std::string Head =
+        "[$$$header]\r\n"
+        "version 3\r\n"
+        "  player WING\r\n"
+        "playerNum 3\r\n"
+        "[$$$record]\r\n";
+    for (int Line = 1; Line <= 20; ++Line) {
+        Head += "  0 " + std::to_string(Line) + " 0 0\r\n";
+    }
+    return Head;
+}
+
+std::string MakeTrack(std::string_view Body) {
+    return TrackHead() + std::string(Body);
+}
+
+std::string Convert(std::string_view Input, IconState State, CommandType Command,
+                    RunOutcome& Outcome) {
+    const TemporaryDirectory Directory;
+    WriteFile(Directory / "in.trk", Input);
+    Outcome = ConversionRun({Directory / "in.trk", Directory / "out.trk", State, Command});
+    return std::filesystem::exists(Directory / "out.trk") ? ReadFile(Directory / "out.trk")
+                                                          : std::string("<no output>");
+}
+
+}  // namespace quellmark::test

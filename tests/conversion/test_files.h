@@ -1,0 +1,42 @@
+// Files on disk for the engine's tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "conversion/run.h"
+
+namespace quellmark::test {
+
+// A fresh directory, removed with everything in it at the end of the test.
+class TemporaryDirectory {
+  public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    // Path of Name inside the directory.
+    std::string operator/(std::string_view Name) const;
+    // Names of the entries in the directory, sorted and joined by '|'.
+    std::string Listing() const;
+
+  private:
+    std::string Path_;
+};
+
+void WriteFile(const std::string& Path, std::string_view Content);
+std::string ReadFile(const std::string& Path);
+
+// A track of CR LF lines: a header with the player keys, the record marker, the 20-line
+// preamble, then Body as it stands.
+std::string MakeTrack(std::string_view Body);
+// The lines of MakeTrack up to and including the preamble.
+std::string TrackHead();
+
+// Runs a conversion of Input held in a temporary directory and returns the output file's
+// content; Outcome receives the run's outcome.
+std::string Convert(std::string_view Input, IconState State, CommandType Command,
+                    RunOutcome& Outcome);
+
+}  // namespace quellmark::test

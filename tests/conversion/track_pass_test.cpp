@@ -1,0 +1,163 @@
+// The block reader and the fast toggle search against a plain line-by-line model of the
+// conversion, on generated tracks and at block sizes that split lines everywhere.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "conversion/icon_removal.h"
+#include "conversion/input_file.h"
+#include "conversion/tokenizer.h"
+#include "tests/conversion/test_files.h"
+
+namespace quellmark {
+namespace {
+
+std::vector<std::string> ModelLines(std::string_view Bytes) {
+    std::vector<std::string> Lines;
+    std::size_t At = 0;
+    while (At < Bytes.size()) {
+        const auto Return = Bytes.find('\r', At);
+        if (Return == std::string_view::npos) {
+            Lines.emplace_back(Bytes.substr(At));
+            break;
+        }
+        Lines.emplace_back(Bytes.substr(At, Return - At));
+        At = Return + 1 + (Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n' ? 1 : 0);
+    }
+    return Lines;
+}
+
+TokenArray ModelTokens(const std::string& Line) {
+    TokenArray Tokens;
+    MySplit(TrimSpaces(Line), " ", Tokens);
+    return Tokens;
+}
+
+// The conversion as a plain walk over a list of lines.
+RunOutcome ModelConversion(std::string_view Input, IconState State, CommandType Command,
+                           std::string& Output) {
+    const auto Lines = ModelLines(Input);
+    std::size_t Next = 0;
+    const auto Copy = [&] { Output += Lines[Next++] + "\r\n"; };
+    const auto FindKey = [&](const std::string& Key) -> std::optional<std::string> {
+        while (Next < Lines.size()) {
+            const auto Tokens = ModelTokens(Lines[Next]);
+            Copy();
+            if (Tokens[0] == Key) {
+                return Tokens[1];
+            }
+        }
+        return std::nullopt;
+    };
+    const auto Wing = FindKey("player").value_or(""), Number = FindKey("playerNum").value_or("");
+    if (!FindKey("[$$$record]") || Next + 20 >= Lines.size()) {
+        while (Next < Lines.size()) {
+            Copy();
+        }
+        return RunOutcome::Stopped;
+    }
+    for (int Count = 0; Count < 20; ++Count) {
+        Copy();
+    }
+    const int Pairs[] = {0, 1, 2, 3};
+    for (int Count = 0; Count < Pairs[static_cast<int>(State)]; ++Count) {
+        Output += "  0 279 1 0\r\n\r\n  0 279 0 0\r\n\r\n";
+    }
+    const char* Starts[] = {"203 1 270 ", "24 1 0", "0 1 0"};
+    const char* Ends[] = {"203 0 0", "24 0 0", "0 0 0"};
+    bool Start = true;
+    for (; Next < Lines.size(); ++Next) {
+        const auto Tokens = ModelTokens(Lines[Next]);
+        if (Tokens.size() < 4 || Tokens[1] != "279") {
+            Output += Lines[Next] + "\r\n";
+            continue;
+        }
+        Output += "  " + Tokens[0] + " " + (Start ? Starts : Ends)[static_cast<int>(Command)];
+        if (Start && Command == CommandType::Views) {
+            Output += Wing + Number;
+        }
+        Output += "\r\n";
+        Start = !Start;
+    }
+    return RunOutcome::Finished;
+}
+
+// A track that mixes real-looking record lines with every kind of line that a careless
+// search would get wrong.
+std::string GenerateTrack(std::mt19937& Random) {
+    const char* Pieces[] = {
+        "  1520 17 4 0",
+        "  1521 279 1 0",
+        "  1522 279 0 0",
+        "279 279 279",
+        "  12790 5 1 0",
+        "  15 2790 1 0",
+        "  15 279",
+        "  15\t279 1 0",
+        "",
+        " ",
+        "  1 279 ",
+        "27",
+        "9 279 1",
+        "player W",
+        "playerNum 7",
+        "[$$$record]",
+        "  \x80\xff 279 1 0",
+        "a\nb 279 c",
+        "  8 279 1 0 extra tokens here",
+        "  9  279 1 0",
+    };
+    const char* Ends[] = {"\r\n", "\r\n", "\r\n", "\r\n", "\r", "\n", ""};
+    std::uniform_int_distribution<std::size_t> PickPiece(0, std::size(Pieces) - 1);
+    std::uniform_int_distribution<std::size_t> PickEnd(0, std::size(Ends) - 1);
+    std::uniform_int_distribution<int> PickCount(0, 120);
+    std::string Track;
+    if (Random() % 4 != 0) {
+        Track = test::TrackHead();
+    }
+    for (int Count = PickCount(Random); Count > 0; --Count) {
+        Track += Pieces[PickPiece(Random)];
+        Track += Ends[PickEnd(Random)];
+    }
+    return Track;
+}
+
+std::string RunWithBlocks(const std::string& Input, IconState State, CommandType Command,
+                          std::size_t BlockSize, RunOutcome& Outcome) {
+    const test::TemporaryDirectory Directory;
+    test::WriteFile(Directory / "in.trk", Input);
+    const auto InputFile = OpenInputTrack(Directory / "in.trk");
+    const FileDescriptor OutputFile(
+        ::open((Directory / "out.trk").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    TrackReader Reader(InputFile.Get(), "in", BlockSize);
+    TrackWriter Writer(OutputFile.Get(), "out", BlockSize + 1);
+    TrackPass Pass(Reader, Writer);
+    Outcome = RemoveIcons(Pass, State, Command);
+    Writer.Flush();
+    return test::ReadFile(Directory / "out.trk");
+}
+
+TEST(TrackPass, MatchesTheLineModelAtEveryBlockSize) {
+    std::mt19937 Random(20261208);
+    const std::size_t BlockSizes[] = {1, 2, 3, 5, 16, 61, 4096};
+    for (int Track = 0; Track < 300; ++Track) {
+        const std::string Input = GenerateTrack(Random);
+        const auto State = static_cast<IconState>(Track % 4);
+        const auto Command = static_cast<CommandType>(Track % 3);
+        std::string Expected;
+        const RunOutcome ExpectedOutcome = ModelConversion(Input, State, Command, Expected);
+        for (const auto BlockSize : BlockSizes) {
+            SCOPED_TRACE("track " + std::to_string(Track) + ", block " + std::to_string(BlockSize));
+            RunOutcome Outcome{};
+            ASSERT_EQ(RunWithBlocks(Input, State, Command, BlockSize, Outcome), Expected);
+            ASSERT_EQ(Outcome, ExpectedOutcome);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quellmark
