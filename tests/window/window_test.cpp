@@ -1,0 +1,444 @@
+// The window driven as a user would, with a stand-in file dialog and a message recorder.
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "window/main_window.h"
+#include "window/message_sink.h"
+#include "window/track_file_dialog.h"
+
+namespace quellmark {
+namespace {
+
+// Answers the dialogs from a script: a path is chosen, an empty entry cancels.
+class ScriptedDialog : public TrackFileDialog {
+  public:
+    void Prepare(QWidget*) override { ++Prepared; }
+    bool ShowOpen() override { return Answer(QStringLiteral("open")); }
+    bool ShowSave() override { return Answer(QStringLiteral("save")); }
+    QString FileName() const override { return FileName_; }
+
+    QStringList Script;
+    QStringList Shown;
+    int Prepared = 0;
+
+  private:
+    bool Answer(const QString& Mode) {
+        Shown << Mode;
+        const QString Choice = Script.takeFirst();
+        if (Choice.isEmpty()) {
+            return false;
+        }
+        FileName_ = Choice;
+        return true;
+    }
+    QString FileName_;
+};
+
+class RecordingSink : public MessageSink {
+  public:
+    void ShowMessage(QWidget*, const QString& Text) override { Messages << Text; }
+    QStringList Messages;
+};
+
+QByteArray Track(const QByteArray& Body) {
+    QByteArray Text = "[$$$header]\r\n  player WING\r\nplayerNum 3\r\n[$$$record]\r\n";
+    for (int Line = 0; Line < 20; ++Line) {
+        Text += "  0 100 1 0\r\n";
+    }
+    return Text + Body;
+}
+
+void WriteFile(const QString& Path, const QByteArray& Content) {
+    QFile File(Path);
+    QVERIFY(File.open(QIODevice::WriteOnly));
+    QCOMPARE(File.write(Content), Content.size());
+}
+
+QByteArray ReadFile(const QString& Path) {
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    template <typename Control>
+    Control* Find(const QString& Name) {
+        auto* Found = Window->findChild<Control*>(Name);
+        if (Found == nullptr) {
+            qFatal("no control %s", qPrintable(Name));
+        }
+        return Found;
+    }
+    QLineEdit* InputField() { return Find<QLineEdit>(QStringLiteral("txtInputTrackFile")); }
+    QLineEdit* OutputField() { return Find<QLineEdit>(QStringLiteral("txtOutputTrackFile")); }
+    void Press(const char* Button) { Find<QPushButton>(QString::fromLatin1(Button))->click(); }
+
+    std::unique_ptr<QTemporaryDir> Folder;
+    QString Path(const QString& Name) const { return Folder->filePath(Name); }
+    std::unique_ptr<ScriptedDialog> Dialog;
+    std::unique_ptr<RecordingSink> Sink;
+    std::unique_ptr<Main> Window;
+
+  private slots:
+    void init() {
+        Folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(Folder->isValid());
+        Dialog = std::make_unique<ScriptedDialog>();
+        Sink = std::make_unique<RecordingSink>();
+        Window = std::make_unique<Main>(*Dialog, *Sink);
+        Window->show();
+        QVERIFY(QTest::qWaitForWindowActive(Window.get()));
+    }
+    void cleanup() { Window.reset(); }
+
+    void startsReady() {
+        QCOMPARE(Window->windowTitle(), QStringLiteral("Quellmark"));
+        QCOMPARE(Window->size(), QSize(436, 295));
+        QCOMPARE(Dialog->Prepared, 1);
+        QVERIFY(InputField()->text().isEmpty());
+        QVERIFY(OutputField()->text().isEmpty());
+        QVERIFY(Find<QRadioButton>(QStringLiteral("optIconStateOff"))->isChecked());
+        QVERIFY(Find<QRadioButton>(QStringLiteral("optViews"))->isChecked());
+        QCOMPARE(Window->GetInitialIconState(), IconState::Off);
+        QCOMPARE(Window->GetCommandType(), CommandType::Views);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdRemoveIcons"));
+        QVERIFY(Window->InputDirectory().isEmpty());
+        QVERIFY(Window->OutputDirectory().isEmpty());
+    }
+
+    void layout_data() {
+        QTest::addColumn<QString>("Caption");
+        QTest::addColumn<QRect>("Twips");
+        QTest::addColumn<qreal>("Points");
+        const auto Row = [](const char* Name, const char* Caption, QRect Twips, qreal Points) {
+            QTest::newRow(Name) << QString::fromUtf8(Caption) << Twips << Points;
+        };
+        Row("Label1", "Input Track:", {0, 360, 1695, 375}, 12);
+        Row("txtInputTrackFile", "", {1680, 360, 3495, 375}, 12);
+        Row("cmdInputBrowse", "Browse", {5280, 360, 1215, 375}, 12);
+        Row("Label2", "Output Track:", {0, 1080, 1695, 375}, 12);
+        Row("txtOutputTrackFile", "", {1680, 1080, 3495, 375}, 12);
+        Row("cmdOutputBrowse", "Browse", {5280, 1080, 1215, 375}, 12);
+        Row("Frame1", "Original Icon State", {480, 1800, 2415, 1815}, 8.25);
+        Row("optIconStateOff", "Off", {120, 240, 1455, 375}, 8.25);
+        Row("optIconStateLow", "Range Only", {120, 600, 1455, 375}, 8.25);
+        Row("optIconStateMedium", "Range & Type", {120, 960, 1575, 375}, 8.25);
+        Row("optIconStateFull", "Range, Type & Name", {120, 1320, 2175, 375}, 8.25);
+        Row("Frame2", "What To Screw Up", {3120, 1800, 2175, 1575}, 8.25);
+        Row("optViews", "Views", {120, 240, 1695, 300}, 8.25);
+        Row("optTimeCompression", "Time Compression", {120, 600, 1935, 300}, 8.25);
+        Row("optUseNullCommand", "Neither (Untested)", {120, 960, 1935, 300}, 8.25);
+        Row("cmdRemoveIcons", "Remove Icons", {480, 3840, 1455, 375}, 8.25);
+        Row("cmdExit", "Bail Out", {5040, 3840, 1455, 375}, 12);
+    }
+
+    // Every control where the layout puts it, in its font, with its caption shown whole.
+    void layout() {
+        QFETCH(QString, Caption);
+        QFETCH(QRect, Twips);
+        QFETCH(qreal, Points);
+        auto* Control = Find<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
+        QCOMPARE(Control->geometry(),
+                 QRect(Twips.x() / 15, Twips.y() / 15, Twips.width() / 15, Twips.height() / 15));
+        QCOMPARE(Control->font().pointSizeF(), Points);
+        QVERIFY(Control->font().bold());
+
+        const QFontMetrics Metrics(Control->font());
+        QString Shown;
+        int Room = 0;
+        if (auto* Button = qobject_cast<QAbstractButton*>(Control)) {
+            Shown = Button->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+            QStyleOptionButton Option;
+            Option.initFrom(Button);
+            const bool Radio = qobject_cast<QRadioButton*>(Button) != nullptr;
+            Room = Control->style()
+                       ->subElementRect(
+                           Radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents,
+                           &Option, Button)
+                       .width();
+        } else if (auto* Label = qobject_cast<QLabel*>(Control)) {
+            Shown = Label->text();
+            Room = Label->contentsRect().width();
+        } else if (auto* Group = qobject_cast<QGroupBox*>(Control)) {
+            Shown = Group->title();
+            Room = Group->width() - 16;
+        }
+        QCOMPARE(Shown, Caption);
+        QVERIFY2(Metrics.horizontalAdvance(Shown) <= Room,
+                 qPrintable(QStringLiteral("needs %1 px, has %2 in %3")
+                                .arg(Metrics.horizontalAdvance(Shown))
+                                .arg(Room)
+                                .arg(Control->font().family())));
+    }
+
+    // Tab follows the layout's order and, as usual for option groups, stops only on the selected
+    // option of each group.
+    void tabVisitsControlsInOrder_data() {
+        QTest::addColumn<QStringList>("Selected");
+        QTest::addColumn<QStringList>("Expected");
+        QTest::newRow("at start") << QStringList{}
+                                  << QStringList{"optIconStateOff", "txtInputTrackFile",
+                                                 "cmdInputBrowse",  "txtOutputTrackFile",
+                                                 "cmdOutputBrowse", "optViews",
+                                                 "cmdExit",         "cmdRemoveIcons"};
+        QTest::newRow("other options")
+            << QStringList{"optIconStateMedium", "optUseNullCommand"}
+            << QStringList{"optIconStateMedium", "txtInputTrackFile", "cmdInputBrowse",
+                           "txtOutputTrackFile", "cmdOutputBrowse",   "cmdExit",
+                           "optUseNullCommand",  "cmdRemoveIcons"};
+    }
+
+    void tabVisitsControlsInOrder() {
+        QFETCH(QStringList, Selected);
+        QFETCH(QStringList, Expected);
+        for (const auto& Option : Selected) {
+            Find<QRadioButton>(Option)->setChecked(true);
+        }
+        Find<QPushButton>(QStringLiteral("cmdRemoveIcons"))->setFocus();
+        QStringList Visited;
+        for (int Step = 0; Step < Expected.size(); ++Step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            Visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(Visited, Expected);
+    }
+
+    void arrowKeysMoveWithinAnOptionGroup() {
+        auto* Off = Find<QRadioButton>(QStringLiteral("optIconStateOff"));
+        Off->setFocus();
+        QTest::keyClick(Off, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optIconStateLow"));
+        QCOMPARE(Window->GetInitialIconState(), IconState::Low);
+    }
+
+    void optionsChooseTheRun_data() {
+        QTest::addColumn<QString>("IconOption");
+        QTest::addColumn<QString>("CommandOption");
+        QTest::addColumn<int>("InsertedPairs");
+        QTest::addColumn<QByteArray>("StartLine");
+        QTest::newRow("off, views") << "optIconStateOff"
+                                    << "optViews" << 0 << QByteArray("  9 203 1 270 WING3\r\n");
+        QTest::newRow("range only, time compression")
+            << "optIconStateLow"
+            << "optTimeCompression" << 3 << QByteArray("  9 24 1 0\r\n");
+        QTest::newRow("range and type, neither")
+            << "optIconStateMedium"
+            << "optUseNullCommand" << 2 << QByteArray("  9 0 1 0\r\n");
+        QTest::newRow("range, type and name, views")
+            << "optIconStateFull"
+            << "optViews" << 1 << QByteArray("  9 203 1 270 WING3\r\n");
+    }
+
+    void optionsChooseTheRun() {
+        QFETCH(QString, IconOption);
+        QFETCH(QString, CommandOption);
+        QFETCH(int, InsertedPairs);
+        QFETCH(QByteArray, StartLine);
+        WriteFile(Path("in.trk"), Track("  9 279 1 0\r\n"));
+        InputField()->setText(Path("in.trk"));
+        OutputField()->setText(Path("out.trk"));
+        QTest::mouseClick(Find<QRadioButton>(IconOption), Qt::LeftButton, {}, QPoint(8, 8));
+        QTest::mouseClick(Find<QRadioButton>(CommandOption), Qt::LeftButton, {}, QPoint(8, 8));
+        QTest::mouseClick(Find<QPushButton>(QStringLiteral("cmdRemoveIcons")), Qt::LeftButton);
+
+        QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
+        const QByteArray Output = ReadFile(Path("out.trk"));
+        QCOMPARE(Output.count("  0 279 1 0\r\n\r\n  0 279 0 0\r\n\r\n"), InsertedPairs);
+        QVERIFY(Output.endsWith(StartLine));
+    }
+
+    void removeIconsAtOnceRefusesSameFile() {
+        Press("cmdRemoveIcons");
+        QCOMPARE(Sink->Messages,
+                 QStringList{QStringLiteral("Input and Output Files Can't Be The Same File")});
+    }
+
+    void stoppedRunShowsNothingAndWindowStaysReady() {
+        WriteFile(Path("short.trk"), "player W\r\nno record section\r\n");
+        WriteFile(Path("in.trk"), Track("  9 279 1 0\r\n"));
+        InputField()->setText(Path("short.trk"));
+        OutputField()->setText(Path("out.trk"));
+        Press("cmdRemoveIcons");
+        QVERIFY(Sink->Messages.isEmpty());
+        QCOMPARE(ReadFile(Path("out.trk")), QByteArray("player W\r\nno record section\r\n"));
+
+        InputField()->setText(Path("in.trk"));
+        Press("cmdRemoveIcons");
+        QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
+    }
+
+    void failedRunNamesFileAndReason() {
+        InputField()->setText(Path("missing.trk"));
+        OutputField()->setText(Path("out.trk"));
+        Press("cmdRemoveIcons");
+        QCOMPARE(
+            Sink->Messages,
+            QStringList{QStringLiteral("Can't open input track '%1': No such file or directory")
+                            .arg(Path("missing.trk"))});
+        QVERIFY(!QFile::exists(Path("out.trk")));
+    }
+
+    void browseFillsFieldsAndDirectories_data() {
+        QTest::addColumn<QStringList>("Script");
+        QTest::addColumn<QStringList>("Buttons");
+        QTest::addColumn<QStringList>("Expected");  // input, output, input dir, output dir
+        const QStringList In = {"cmdInputBrowse"}, Out = {"cmdOutputBrowse"};
+        QTest::newRow("input") << QStringList{"/tracks/a.trk"} << In
+                               << QStringList{"a.trk", "NoIcons_a.trk", "/tracks/", "/tracks/"};
+        QTest::newRow("input then output") << QStringList{"/tracks/a.trk", "/out/b.trk"} << In + Out
+                                           << QStringList{"a.trk", "b.trk", "/tracks/", "/out/"};
+        QTest::newRow("output then input follows the input")
+            << QStringList{"/out/b.trk", "/tracks/a.trk"} << Out + In
+            << QStringList{"a.trk", "NoIcons_a.trk", "/tracks/", "/tracks/"};
+        QTest::newRow("cancelled input at start")
+            << QStringList{""} << In << QStringList{"", "", "", ""};
+        QTest::newRow("cancelled input after both chosen")
+            << QStringList{"/tracks/a.trk", "/out/b.trk", ""} << In + Out + In
+            << QStringList{"a.trk", "b.trk", "/tracks/", "/out/"};
+        QTest::newRow("cancelled output after input only")
+            << QStringList{"/tracks/a.trk", ""} << In + Out
+            << QStringList{"a.trk", "NoIcons_a.trk", "/tracks/", "/tracks/"};
+        QTest::newRow("names with spaces and accents")
+            << QStringList{"/pistes d'été/vol 1.trk"} << In
+            << QStringList{"vol 1.trk", "NoIcons_vol 1.trk", "/pistes d'été/", "/pistes d'été/"};
+    }
+
+    void browseFillsFieldsAndDirectories() {
+        QFETCH(QStringList, Script);
+        QFETCH(QStringList, Buttons);
+        QFETCH(QStringList, Expected);
+        Dialog->Script = Script;
+        for (const auto& Button : Buttons) {
+            QTest::mouseClick(Find<QPushButton>(Button), Qt::LeftButton);
+        }
+        QStringList Modes;
+        for (const auto& Button : Buttons) {
+            Modes << (Button == "cmdInputBrowse" ? "open" : "save");
+        }
+        QCOMPARE(Dialog->Shown, Modes);
+        QCOMPARE(QStringList({InputField()->text(), OutputField()->text(), Window->InputDirectory(),
+                              Window->OutputDirectory()}),
+                 Expected);
+    }
+
+    // After a browse, a bare name is taken in the chosen directory and a full path as typed.
+    void typedNamesJoinTheChosenDirectory() {
+        QDir(Folder->path()).mkdir(QStringLiteral("élan vital"));
+        const QString Chosen = Path(QStringLiteral("élan vital/ä b.trk"));
+        WriteFile(Chosen, Track("  9 279 1 0\r\n"));
+        Dialog->Script = {Chosen};
+        Press("cmdInputBrowse");
+        Press("cmdRemoveIcons");
+        QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
+        QVERIFY(ReadFile(Path(QStringLiteral("élan vital/NoIcons_ä b.trk")))
+                    .endsWith("  9 203 1 270 WING3\r\n"));
+
+        OutputField()->setText(Path(QStringLiteral("elsewhere.trk")));
+        Press("cmdRemoveIcons");
+        QVERIFY(QFile::exists(Path(QStringLiteral("elsewhere.trk"))));
+
+        OutputField()->setText(QStringLiteral("second.trk"));
+        Press("cmdRemoveIcons");
+        QVERIFY(QFile::exists(Path(QStringLiteral("élan vital/second.trk"))));
+    }
+
+    // Enter and Esc press nothing unless a button has the focus.
+    void keysPressOnlyTheFocusedButton() {
+        InputField()->setFocus();
+        QTest::keyClick(InputField(), Qt::Key_Return);
+        QTest::keyClick(InputField(), Qt::Key_Enter);
+        QTest::keyClick(InputField(), Qt::Key_Escape);
+        QVERIFY(Sink->Messages.isEmpty());
+        QVERIFY(Window->isVisible());
+
+        auto* RemoveIcons = Find<QPushButton>(QStringLiteral("cmdRemoveIcons"));
+        RemoveIcons->setFocus();
+        QTest::keyClick(RemoveIcons, Qt::Key_Return);
+        QTest::keyClick(RemoveIcons, Qt::Key_Space);
+        QCOMPARE(Sink->Messages.size(), 2);
+    }
+
+    // The dialog on screen: filters, modes, a name that does not exist yet, and a cancel that
+    // keeps the last choice.
+    void realDialogOffersTrackFiles() {
+        QTest::ignoreMessage(QtWarningMsg, "This plugin does not support propagateSizeHints()");
+        QtTrackFileDialog Real;
+        Real.Prepare(Window.get());
+        QStringList Seen;
+        const auto Answer = [&](const QString& Name) {
+            QTimer::singleShot(0, this, [&, Name] {
+                auto* Shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(Shown != nullptr);
+                Seen << Shown->nameFilters().join(QLatin1Char('|')) << Shown->selectedNameFilter()
+                     << (Shown->acceptMode() == QFileDialog::AcceptOpen ? "open" : "save")
+                     << Shown->defaultSuffix() << Shown->selectedFiles().value(0);
+                if (Name.isEmpty()) {
+                    Shown->reject();
+                } else {
+                    Shown->selectFile(Name);
+                    static_cast<QDialog*>(Shown)->accept();
+                }
+            });
+        };
+        Answer(Path("new"));
+        QVERIFY(Real.ShowOpen());
+        QCOMPARE(Real.FileName(), Path("new"));
+        QCOMPARE(Real.FileTitle(), QStringLiteral("new"));
+        QCOMPARE(Real.GetFilePath(), Folder->path() + "/");
+        Answer(QString());
+        QVERIFY(!Real.ShowSave());
+        QCOMPARE(Real.FileName(), Path("new"));
+        QCOMPARE(Seen, QStringList({"Track Files (*.trk)|All Files (*)", "Track Files (*.trk)",
+                                    "open", "", Seen.value(4), "Track Files (*.trk)|All Files (*)",
+                                    "Track Files (*.trk)", "save", "", Path("new")}));
+    }
+
+    void bailOutClosesTheWindow() {
+        Press("cmdExit");
+        QVERIFY(!Window->isVisible());
+    }
+};
+
+}  // namespace quellmark
+
+namespace {
+
+QtMessageHandler PreviousHandler = nullptr;
+
+void FilterMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+    // The offscreen platform says this of every window; it is no fault of the program.
+    if (Text.contains(QLatin1String("propagateSizeHints"))) {
+        return;
+    }
+    PreviousHandler(Type, Context, Text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString Runtime = QDir::temp().filePath(QStringLiteral("quellmark-test-runtime"));
+    QDir().mkpath(Runtime);
+    QFile::setPermissions(Runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Runtime));
+    PreviousHandler = qInstallMessageHandler(FilterMessages);
+    QApplication Application(argc, argv);
+    quellmark::WindowTest Test;
+    return QTest::qExec(&Test, argc, argv);
+}
+
+#include "window_test.moc"
