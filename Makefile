@@ -3,7 +3,10 @@ BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
 JOBS         ?= $(shell nproc)
 
-.PHONY: all deps build run test sanitize bench clean
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test sanitize fuzz bench clean
 
 all: build
 
@@ -28,9 +31,20 @@ sanitize: deps
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# Each fuzzer for FUZZ_SECONDS from a fresh corpus of real-looking tracks; any finding fails.
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	tests/fuzz/make-corpus $(FUZZ_DIR)/corpus-conversion
+	mkdir -p $(FUZZ_DIR)/corpus-split $(FUZZ_DIR)/findings
+	$(FUZZ_DIR)/tests/fuzz/split_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus-split
+	$(FUZZ_DIR)/tests/fuzz/conversion_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -max_len=8192 -artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus-conversion
+
 # The engine against a plain copy of a 200 MB track: BENCH_ARGS="megabytes rounds directory".
 bench: build
 	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -2,7 +2,9 @@
 // reports the medians, their ratio and the peak memory.
 //
 //   conversion_bench [megabytes=200] [repetitions=7] [directory=$TMPDIR]
+//   conversion_bench odd [directory=$TMPDIR]     peak memory of runs on odd tracks
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conversion/run.h"
@@ -71,9 +74,75 @@ long PeakKilobytes() {
     return Usage.ru_maxrss;
 }
 
+// Writes Head, then Piece Times times, then Tail, without holding the whole file.
+void WriteRepeated(const fs::path& Path, const std::string& Head, const std::string& Piece,
+                   std::size_t Times, const std::string& Tail) {
+    std::ofstream File(Path, std::ios::binary | std::ios::trunc);
+    File << Head;
+    std::string Block;
+    for (std::size_t Count = 0; Count < Times; ++Count) {
+        Block += Piece;
+        if (Block.size() >= (1 << 20)) {
+            File << Block;
+            Block.clear();
+        }
+    }
+    File << Block << Tail;
+}
+
+// Peak resident memory of a conversion run in a child process of its own, in MB.
+double RunPeakMegabytes(const fs::path& Input, const fs::path& Output) {
+    const pid_t Child = fork();
+    if (Child == 0) {
+        quellmark::ConversionRun(
+            {Input, Output, quellmark::IconState::Low, quellmark::CommandType::Views});
+        _exit(0);
+    }
+    int Status = 0;
+    rusage Usage{};
+    wait4(Child, &Status, 0, &Usage);
+    return Usage.ru_maxrss / 1024.0;
+}
+
+int MeasureOddTracks(const fs::path& Directory) {
+    std::string Head = "player W\r\nplayerNum 1\r\n[$$$record]\r\n";
+    for (int Line = 0; Line < 20; ++Line) {
+        Head += "  0 100 1 0\r\n";
+    }
+    const struct {
+        const char* Name;
+        std::string Before, Piece;
+        std::size_t Times;
+        std::string After;
+    } Cases[] = {
+        {"200 MB track of 18-byte lines", Head, "  1520 17 4 0\r\n  1520 279 1 0\r\n", 5500000, ""},
+        {"one 50 MB line", "", "x", 50u << 20, ""},
+        {"50 MB toggle line", Head + "  1 279 1 ", "x", 50u << 20, "\r\n"},
+        {"1 million empty lines", Head, "\r\n", 1000000, ""},
+        {"line of 10,000 tokens", Head + "  1 279 1 0", " t", 10000, "\r\n"},
+        {"10 million CR characters", "", "\r", 10000000, ""},
+    };
+    const auto Input = Directory / "odd.trk", Output = Directory / "odd-out.trk";
+    std::printf("peak memory of a run (MB):\n");
+    for (const auto& Case : Cases) {
+        WriteRepeated(Input, Case.Before, Case.Piece, Case.Times, Case.After);
+        std::printf("  %-32s %6.1f MB file  %6.1f MB peak\n", Case.Name, fs::file_size(Input) / 1e6,
+                    RunPeakMegabytes(Input, Output));
+    }
+    fs::remove_all(Directory);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string_view(argv[1]) == "odd") {
+        const fs::path Directory =
+            fs::path(argc > 2 ? argv[2] : fs::temp_directory_path().string()) /
+            ("quellmark-odd-" + std::to_string(::getpid()));
+        fs::create_directories(Directory);
+        return MeasureOddTracks(Directory);
+    }
     const std::size_t Megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200;
     const int Repetitions = argc > 2 ? std::atoi(argv[2]) : 7;
     const fs::path Directory = fs::path(argc > 3 ? argv[3] : fs::temp_directory_path().string()) /

@@ -9,7 +9,7 @@
 
 namespace quellmark {
 
-FileDescriptor OpenInputTrack(const std::string& Path) {
+InputTrack OpenInputTrack(const std::string& Path) {
     static const std::string Action = "Can't open input track";
     // O_NONBLOCK keeps the open of a pipe without a writer from waiting forever; it has no
     // effect on the regular files that pass the check below.
@@ -28,7 +28,7 @@ FileDescriptor OpenInputTrack(const std::string& Path) {
         throw TrackFileError(Action + " '" + Path + "': Not a regular file");
     }
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return File;
+    return {std::move(File), static_cast<std::uint64_t>(Status.st_size)};
 }
 
 }  // namespace quellmark

@@ -1,5 +1,6 @@
 #include "conversion/run.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "conversion/icon_removal.h"
@@ -21,6 +22,11 @@ bool IsSameFile(const RunSettings& Settings) {
     return std::filesystem::equivalent(Settings.InputPath, Settings.OutputPath, Error);
 }
 
+// Large tracks are read and written in blocks of 1 MB; small ones need no more than their size.
+std::size_t BufferSizeFor(std::uint64_t InputSize) {
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(InputSize + 1, 4096, 1 << 20));
+}
+
 }  // namespace
 
 RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason) {
@@ -28,10 +34,11 @@ RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason
         return RunOutcome::SameFile;
     }
     try {
-        const FileDescriptor InputFile = OpenInputTrack(Settings.InputPath);
+        const InputTrack Input = OpenInputTrack(Settings.InputPath);
         OutputFile Output(Settings.OutputPath);
-        TrackReader Reader(InputFile.Get(), Settings.InputPath);
-        TrackWriter Writer(Output.Descriptor(), Settings.OutputPath);
+        const std::size_t BufferSize = BufferSizeFor(Input.Size);
+        TrackReader Reader(Input.File.Get(), Settings.InputPath, BufferSize);
+        TrackWriter Writer(Output.Descriptor(), Settings.OutputPath, BufferSize);
         TrackPass Pass(Reader, Writer);
         const RunOutcome Outcome =
             RemoveIcons(Pass, Settings.InitialIconState, Settings.ReplacementCommand);

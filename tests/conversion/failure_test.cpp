@@ -112,6 +112,31 @@ TEST_F(RunFailure, ReportsTheFileAndTheReasonAndKeepsEarlierFiles) {
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
+TEST_F(RunFailure, EveryOutcomeClosesItsFilesAndCleansUp) {
+    WriteFile(Directory / "short.trk", "player W\r\n");
+    const struct {
+        const char* Name;
+        std::string Input;
+        RunOutcome Outcome;
+        std::string Listing;
+    } Rows[] = {
+        {"finished", Directory / "in.trk", RunOutcome::Finished, "earlier.trk|in.trk|short.trk"},
+        {"stopped", Directory / "short.trk", RunOutcome::Stopped, "earlier.trk|in.trk|short.trk"},
+        {"same file", Directory / "earlier.trk", RunOutcome::SameFile,
+         "earlier.trk|in.trk|short.trk"},
+        {"failed", Directory / "none.trk", RunOutcome::Failed, "earlier.trk|in.trk|short.trk"},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        const int DescriptorsBefore = OpenDescriptorCount();
+        EXPECT_EQ(Run(Row.Input, Directory / "earlier.trk"), Row.Outcome);
+        EXPECT_EQ(OpenDescriptorCount(), DescriptorsBefore);
+        EXPECT_EQ(Directory.Listing(), Row.Listing);
+        EXPECT_EQ(ReadFile(Directory / "in.trk"), Track);
+    }
+    EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "player W\r\n");
+}
+
 TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
     // A large input against a file size limit: the writes fail part of the way through.
     std::string Body;
@@ -144,6 +169,7 @@ TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
                           " Can't write output track '" + (Directory / "earlier.trk") +
                           "': File too large");
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
+    EXPECT_EQ(ReadFile(Directory / "big.trk"), MakeTrack(Body));
     EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
 }
 

@@ -133,7 +133,7 @@ std::string RunWithBlocks(const std::string& Input, IconState State, CommandType
     const auto InputFile = OpenInputTrack(Directory / "in.trk");
     const FileDescriptor OutputFile(
         ::open((Directory / "out.trk").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-    TrackReader Reader(InputFile.Get(), "in", BlockSize);
+    TrackReader Reader(InputFile.File.Get(), "in", BlockSize);
     TrackWriter Writer(OutputFile.Get(), "out", BlockSize + 1);
     TrackPass Pass(Reader, Writer);
     Outcome = RemoveIcons(Pass, State, Command);
