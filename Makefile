@@ -6,7 +6,7 @@ JOBS         ?= $(shell nproc)
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test sanitize fuzz bench clean
+.PHONY: all deps build run test sanitize fuzz bench package clean
 
 all: build
 
@@ -32,7 +32,8 @@ sanitize: deps
 	cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # Each fuzzer for FUZZ_SECONDS from a fresh corpus of real-looking tracks; any finding fails.
-fuzz: deps
+fuzz:
+	@scripts/install-deps clang libclang-rt-14-dev
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	tests/fuzz/make-corpus $(FUZZ_DIR)/corpus-conversion
@@ -41,6 +42,11 @@ fuzz: deps
 	    -artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus-split
 	$(FUZZ_DIR)/tests/fuzz/conversion_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -max_len=8192 -artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus-conversion
+
+# A Debian package, quellmark_VERSION_ARCH.deb, in the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/quellmark_*.deb
 
 # The engine against a plain copy of a 200 MB track: BENCH_ARGS="megabytes rounds directory".
 bench: build

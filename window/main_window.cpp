@@ -1,11 +1,16 @@
 #include "window/main_window.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -50,11 +55,22 @@ std::string JoinPath(const QString& Directory, const QString& Name) {
     return QFile::encodeName(QDir::isAbsolutePath(Name) ? Name : Directory + Name).toStdString();
 }
 
+// The local file when Data holds exactly one; empty otherwise.
+QString DroppedFile(const QMimeData* Data) {
+    if (!Data->hasUrls() || Data->urls().size() != 1 || !Data->urls().constFirst().isLocalFile()) {
+        return {};
+    }
+    const QString File = Data->urls().constFirst().toLocalFile();
+    return QFileInfo(File).isDir() ? QString() : File;
+}
+
 }  // namespace
 
 Main::Main(TrackFileDialog& Dialog, MessageSink& Messages, QWidget* Parent)
     : QWidget(Parent), Dialog_(Dialog), Messages_(Messages) {
     setWindowTitle(QStringLiteral("Quellmark"));
+    setWindowIcon(QIcon(QStringLiteral(":/quellmark.svg")));
+    setAcceptDrops(true);
     setFont(CaptionFont(12));
     setFixedSize(FromTwips(0, 0, 6540, 4425).size());
     CreateControls();
@@ -80,8 +96,12 @@ void Main::CreateControls() {
     for (auto* Label : {Label1, Label2}) {
         Label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    // The labels name the fields for screen readers too.
     Label1->setBuddy(txtInputTrackFile);
     Label2->setBuddy(txtOutputTrackFile);
+    for (auto* Field : {txtInputTrackFile, txtOutputTrackFile}) {
+        Field->setAcceptDrops(false);
+    }
 
     const QFont SmallFont = CaptionFont(8.25);
     Frame1 = Place<QGroupBox>(this, "Frame1", tr("Original Icon State"),
@@ -202,9 +222,12 @@ void Main::RemoveIcons() {
 }
 
 void Main::BrowseInput() {
-    if (!Dialog_.ShowOpen()) {
-        return;
+    if (Dialog_.ShowOpen()) {
+        UseChosenInput();
     }
+}
+
+void Main::UseChosenInput() {
     InputDirectory_ = Dialog_.GetFilePath();
     OutputDirectory_ = InputDirectory_;
     txtInputTrackFile->setText(Dialog_.FileTitle());
@@ -217,6 +240,22 @@ void Main::BrowseOutput() {
     }
     OutputDirectory_ = Dialog_.GetFilePath();
     txtOutputTrackFile->setText(Dialog_.FileTitle());
+}
+
+void Main::dragEnterEvent(QDragEnterEvent* Event) {
+    if (!DroppedFile(Event->mimeData()).isEmpty()) {
+        Event->acceptProposedAction();
+    }
+}
+
+void Main::dropEvent(QDropEvent* Event) {
+    const QString File = DroppedFile(Event->mimeData());
+    if (File.isEmpty()) {
+        return;
+    }
+    Dialog_.SetFileName(File);
+    UseChosenInput();
+    Event->acceptProposedAction();
 }
 
 }  // namespace quellmark

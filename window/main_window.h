@@ -31,6 +31,12 @@ class Main : public QWidget {
     const QString& InputDirectory() const { return InputDirectory_; }
     const QString& OutputDirectory() const { return OutputDirectory_; }
 
+  protected:
+    // One local file dropped on the window is taken as the input track, as if chosen through
+    // the input "Browse".
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
+
   private:
     void CreateControls();
     void SetTabOrder();
@@ -39,6 +45,7 @@ class Main : public QWidget {
     void RemoveIcons();
     void BrowseInput();
     void BrowseOutput();
+    void UseChosenInput();
     RunSettings MakeRunSettings() const;
 
     TrackFileDialog& Dialog_;

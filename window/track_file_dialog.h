@@ -22,6 +22,8 @@ class TrackFileDialog {
     virtual bool ShowSave() = 0;
     // The full path of the file chosen last; empty before the first choice.
     virtual QString FileName() const = 0;
+    // Makes FileName the file chosen last, as when a file is dropped on the window.
+    virtual void SetFileName(const QString& FileName) = 0;
 
     // The chosen file's name without its directory.
     QString FileTitle() const;
@@ -37,6 +39,7 @@ class QtTrackFileDialog : public TrackFileDialog {
     bool ShowOpen() override { return Show(QFileDialog::AcceptOpen); }
     bool ShowSave() override { return Show(QFileDialog::AcceptSave); }
     QString FileName() const override { return FileName_; }
+    void SetFileName(const QString& FileName) override { FileName_ = FileName; }
 
   private:
     bool Show(QFileDialog::AcceptMode Mode);

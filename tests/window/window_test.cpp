@@ -1,9 +1,11 @@
 // The window driven as a user would, with a stand-in file dialog and a message recorder.
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
@@ -26,6 +28,7 @@ class ScriptedDialog : public TrackFileDialog {
     bool ShowOpen() override { return Answer(QStringLiteral("open")); }
     bool ShowSave() override { return Answer(QStringLiteral("save")); }
     QString FileName() const override { return FileName_; }
+    void SetFileName(const QString& FileName) override { FileName_ = FileName; }
 
     QStringList Script;
     QStringList Shown;
@@ -406,6 +409,52 @@ class WindowTest : public QObject {
                                     "open", "", Seen.value(4), "Track Files (*.trk)|All Files (*)",
                                     "Track Files (*.trk)", "save", "", Path("new")}));
     }
+
+    void dropTakesOneLocalFileAsInput_data() {
+        QTest::addColumn<QList<QUrl>>("Urls");
+        QTest::addColumn<bool>("Taken");
+        const QUrl Track = QUrl::fromLocalFile(QStringLiteral("/pistes d'été/vol 1.trk"));
+        QTest::newRow("one local file") << QList<QUrl>{Track} << true;
+        QTest::newRow("two files") << QList<QUrl>{Track, QUrl::fromLocalFile("/b.trk")} << false;
+        QTest::newRow("a web address")
+            << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.trk"))} << false;
+        QTest::newRow("a folder") << QList<QUrl>{QUrl::fromLocalFile(QDir::tempPath())} << false;
+        QTest::newRow("nothing") << QList<QUrl>{} << false;
+    }
+
+    void dropTakesOneLocalFileAsInput() {
+        QFETCH(QList<QUrl>, Urls);
+        QFETCH(bool, Taken);
+        OutputField()->setText(QStringLiteral("kept.trk"));
+        QMimeData Data;
+        Data.setUrls(Urls);
+        Data.setText(QStringLiteral("/text/only.trk"));
+        QDragEnterEvent Enter({200, 150}, Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Window.get(), &Enter);
+        QCOMPARE(Enter.isAccepted(), Taken);
+        QDropEvent Drop(QPointF(200, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Window.get(), &Drop);
+
+        const QStringList Fields = {InputField()->text(), OutputField()->text(),
+                                    Window->InputDirectory(), Window->OutputDirectory()};
+        if (Taken) {
+            QCOMPARE(Fields, QStringList({"vol 1.trk", "NoIcons_vol 1.trk", "/pistes d'été/",
+                                          "/pistes d'été/"}));
+            QCOMPARE(Dialog->FileName(), QStringLiteral("/pistes d'été/vol 1.trk"));
+        } else {
+            QCOMPARE(Fields, QStringList({"", "kept.trk", "", ""}));
+        }
+        QVERIFY(Dialog->Shown.isEmpty());
+    }
+
+    void fieldsAreNamedByTheirLabels() {
+        QCOMPARE(QAccessible::queryAccessibleInterface(InputField())->text(QAccessible::Name),
+                 QStringLiteral("Input Track:"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(OutputField())->text(QAccessible::Name),
+                 QStringLiteral("Output Track:"));
+    }
+
+    void windowShowsTheProgramIcon() { QVERIFY(!Window->windowIcon().pixmap(32, 32).isNull()); }
 
     void bailOutClosesTheWindow() {
         Press("cmdExit");
