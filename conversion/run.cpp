@@ -1,7 +1,10 @@
 #include "conversion/run.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <new>
 
 #include "conversion/icon_removal.h"
 #include "conversion/input_file.h"
@@ -33,6 +36,7 @@ RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason
     if (IsSameFile(Settings)) {
         return RunOutcome::SameFile;
     }
+    std::string Reason;
     try {
         const InputTrack Input = OpenInputTrack(Settings.InputPath);
         OutputFile Output(Settings.OutputPath);
@@ -46,11 +50,15 @@ RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason
         Output.Commit();
         return Outcome;
     } catch (const TrackFileError& Error) {
-        if (FailureReason != nullptr) {
-            *FailureReason = Error.what();
-        }
-        return RunOutcome::Failed;
+        Reason = Error.what();
+    } catch (const std::bad_alloc&) {
+        // A line too long to hold: the track is left alone like any other failed run.
+        Reason = "Can't read input track '" + Settings.InputPath + "': " + std::strerror(ENOMEM);
     }
+    if (FailureReason != nullptr) {
+        *FailureReason = Reason;
+    }
+    return RunOutcome::Failed;
 }
 
 }  // namespace quellmark

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "conversion/run.h"
 #include "tests/conversion/test_files.h"
@@ -24,7 +25,7 @@ int OpenDescriptorCount() {
 }
 
 class RunFailure : public ::testing::Test {
-  protected:
+  public:
     void SetUp() override {
         WriteFile(Directory / "in.trk", Track);
         WriteFile(Directory / "earlier.trk", "earlier output\r\n");
@@ -137,22 +138,21 @@ TEST_F(RunFailure, EveryOutcomeClosesItsFilesAndCleansUp) {
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "player W\r\n");
 }
 
-TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
-    // A large input against a file size limit: the writes fail part of the way through.
-    std::string Body;
-    while (Body.size() < 300000) {
-        Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
-    }
-    WriteFile(Directory / "big.trk", MakeTrack(Body));
+// Converts Input into earlier.trk in a child process under a resource limit and returns
+// "<outcome> <reason>".
+std::string RunLimited(RunFailure& Test, const std::string& Input, int Resource, rlim_t Limit,
+                       std::string& Reason) {
     int Pipe[2];
-    ASSERT_EQ(pipe(Pipe), 0);
+    if (pipe(Pipe) != 0) {
+        return "no pipe";
+    }
     const pid_t Child = fork();
-    ASSERT_GE(Child, 0);
     if (Child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit Limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &Limit);
-        const auto Outcome = Run(Directory / "big.trk", Directory / "earlier.trk");
+        const rlimit Limits{Limit, Limit};
+        setrlimit(Resource, &Limits);
+        const auto Outcome = ConversionRun(
+            {Input, Test.Directory / "earlier.trk", IconState::Full, CommandType::Views}, &Reason);
         const std::string Report = std::to_string(static_cast<int>(Outcome)) + " " + Reason;
         [[maybe_unused]] auto Written = write(Pipe[1], Report.data(), Report.size());
         _exit(0);
@@ -165,12 +165,42 @@ TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
     }
     close(Pipe[0]);
     waitpid(Child, nullptr, 0);
-    EXPECT_EQ(Report, std::to_string(static_cast<int>(RunOutcome::Failed)) +
-                          " Can't write output track '" + (Directory / "earlier.trk") +
-                          "': File too large");
+    return Report;
+}
+
+TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
+    // A large input against a file size limit: the writes fail part of the way through.
+    std::string Body;
+    while (Body.size() < 300000) {
+        Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
+    }
+    WriteFile(Directory / "big.trk", MakeTrack(Body));
+    EXPECT_EQ(RunLimited(*this, Directory / "big.trk", RLIMIT_FSIZE, 64 * 1024, Reason),
+              std::to_string(static_cast<int>(RunOutcome::Failed)) + " Can't write output track '" +
+                  (Directory / "earlier.trk") + "': File too large");
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
     EXPECT_EQ(ReadFile(Directory / "big.trk"), MakeTrack(Body));
     EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
+}
+
+TEST_F(RunFailure, LineTooLongForMemoryFailsCleanly) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    WriteFile(Directory / "long.trk", std::string(48u << 20, 'x'));
+    rlimit Current{};
+    getrlimit(RLIMIT_AS, &Current);
+    // Room for the program as it is now plus 40 MB: the read block cannot grow to 64 MB.
+    std::size_t Mapped = 0;
+    std::ifstream Maps("/proc/self/statm");
+    Maps >> Mapped;
+    const rlim_t Limit = Mapped * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (40u << 20);
+    EXPECT_EQ(RunLimited(*this, Directory / "long.trk", RLIMIT_AS, Limit, Reason),
+              std::to_string(static_cast<int>(RunOutcome::Failed)) + " Can't read input track '" +
+                  (Directory / "long.trk") + "': Cannot allocate memory");
+    EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
+    EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|long.trk");
+#endif
 }
 
 TEST_F(RunFailure, ReplacedOutputKeepsItsPermissionsAndLinks) {

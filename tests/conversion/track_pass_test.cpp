@@ -12,26 +12,12 @@
 #include "conversion/input_file.h"
 #include "conversion/tokenizer.h"
 #include "tests/conversion/test_files.h"
+#include "tests/support/track_lines.h"
 
 namespace quellmark {
 namespace {
 
-std::vector<std::string> ModelLines(std::string_view Bytes) {
-    std::vector<std::string> Lines;
-    std::size_t At = 0;
-    while (At < Bytes.size()) {
-        const auto Return = Bytes.find('\r', At);
-        if (Return == std::string_view::npos) {
-            Lines.emplace_back(Bytes.substr(At));
-            break;
-        }
-        Lines.emplace_back(Bytes.substr(At, Return - At));
-        At = Return + 1 + (Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n' ? 1 : 0);
-    }
-    return Lines;
-}
-
-TokenArray ModelTokens(const std::string& Line) {
+TokenArray ModelTokens(std::string_view Line) {
     TokenArray Tokens;
     MySplit(TrimSpaces(Line), " ", Tokens);
     return Tokens;
@@ -40,9 +26,9 @@ TokenArray ModelTokens(const std::string& Line) {
 // The conversion as a plain walk over a list of lines.
 RunOutcome ModelConversion(std::string_view Input, IconState State, CommandType Command,
                            std::string& Output) {
-    const auto Lines = ModelLines(Input);
+    const auto Lines = test::SplitTrackLines(Input);
     std::size_t Next = 0;
-    const auto Copy = [&] { Output += Lines[Next++] + "\r\n"; };
+    const auto Copy = [&] { Output.append(Lines[Next++]).append("\r\n"); };
     const auto FindKey = [&](const std::string& Key) -> std::optional<std::string> {
         while (Next < Lines.size()) {
             const auto Tokens = ModelTokens(Lines[Next]);
@@ -73,7 +59,7 @@ RunOutcome ModelConversion(std::string_view Input, IconState State, CommandType 
     for (; Next < Lines.size(); ++Next) {
         const auto Tokens = ModelTokens(Lines[Next]);
         if (Tokens.size() < 4 || Tokens[1] != "279") {
-            Output += Lines[Next] + "\r\n";
+            Output.append(Lines[Next]).append("\r\n");
             continue;
         }
         Output += "  " + Tokens[0] + " " + (Start ? Starts : Ends)[static_cast<int>(Command)];

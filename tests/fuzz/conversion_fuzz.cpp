@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "conversion/run.h"
+#include "tests/support/track_lines.h"
 
 namespace {
 
@@ -21,22 +22,6 @@ void Check(bool Holds) {
     if (!Holds) {
         std::abort();
     }
-}
-
-// Lines end at CR LF or a lone CR.
-std::vector<std::string_view> SplitLines(std::string_view Bytes) {
-    std::vector<std::string_view> Lines;
-    std::size_t At = 0;
-    while (At < Bytes.size()) {
-        const auto Return = Bytes.find('\r', At);
-        if (Return == std::string_view::npos) {
-            Lines.push_back(Bytes.substr(At));
-            break;
-        }
-        Lines.push_back(Bytes.substr(At, Return - At));
-        At = Return + 1 + (Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n' ? 1 : 0);
-    }
-    return Lines;
 }
 
 // Tokens of a line: split at single spaces after trimming spaces.
@@ -89,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Check(Outcome == quellmark::RunOutcome::Finished || Outcome == quellmark::RunOutcome::Stopped);
     const std::string Output = ReadAll(OutputPath);
 
-    const auto In = SplitLines(Input);
+    const auto In = quellmark::test::SplitTrackLines(Input);
     std::string Expected;
     std::size_t Next = 0;
     bool FoundMarker = true;
@@ -110,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     }
     Check(Outcome == quellmark::RunOutcome::Finished);
 
-    const auto Out = SplitLines(Output);
+    const auto Out = quellmark::test::SplitTrackLines(Output);
     // Off, Full, Medium and Low insert 0, 1, 2 and 3 pairs of four lines.
     const std::size_t Inserted = 4 * static_cast<std::size_t>(State);
     Check(Output.size() >= 2 && Output.substr(Output.size() - 2) == "\r\n");
