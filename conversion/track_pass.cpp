@@ -9,12 +9,19 @@ namespace {
 
 constexpr std::string_view ToggleCode = "279";
 
+// On x86-64 the search below also comes in an AVX2 build, chosen at start where the processor
+// has it: twice the bytes per step of the baseline SSE2.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QUELLMARK_WITH_AVX2 __attribute__((target_clones("avx2", "default")))
+#else
+#define QUELLMARK_WITH_AVX2
+#endif
+
 // The index of the first byte of Bytes that begins "279" or is a CR with something other than
 // LF after it; Bytes.size() if there is none. Only lines holding such a byte need a closer
 // look: every other line is a CR LF line that is copied as it stands. The last two bytes are
 // judged only as far as the bytes after them are present.
-__attribute__((target_clones("avx2", "default"))) std::size_t FindNotableByte(
-    std::string_view Bytes) {
+QUELLMARK_WITH_AVX2 std::size_t FindNotableByte(std::string_view Bytes) {
     const auto* Data = reinterpret_cast<const unsigned char*>(Bytes.data());
     const std::size_t Size = Bytes.size();
     constexpr std::size_t Chunk = 64;
