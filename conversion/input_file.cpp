@@ -25,7 +25,7 @@ InputTrack OpenInputTrack(const std::string& Path) {
         ThrowFileError(Action, Path, EISDIR);
     }
     if (!S_ISREG(Status.st_mode)) {
-        throw TrackFileError(Action + " '" + Path + "': Not a regular file");
+        ThrowNotRegularFile(Action, Path);
     }
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     return {std::move(File), static_cast<std::uint64_t>(Status.st_size)};

@@ -70,7 +70,7 @@ OutputFile::OutputFile(std::string Path) : Path_(std::move(Path)) {
             ThrowFileError(CreateAction, Path_, EISDIR);
         }
         if (!S_ISREG(Existing.st_mode)) {
-            throw TrackFileError(CreateAction + " '" + Path_ + "': Not a regular file");
+            ThrowNotRegularFile(CreateAction, Path_);
         }
         if (::access(Target_.c_str(), W_OK) != 0) {
             ThrowFileError(CreateAction, Path_, errno);

@@ -53,7 +53,7 @@ RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason
         Reason = Error.what();
     } catch (const std::bad_alloc&) {
         // A line too long to hold: the track is left alone like any other failed run.
-        Reason = "Can't read input track '" + Settings.InputPath + "': " + std::strerror(ENOMEM);
+        Reason = FileErrorText("Can't read input track", Settings.InputPath, std::strerror(ENOMEM));
     }
     if (FailureReason != nullptr) {
         *FailureReason = Reason;

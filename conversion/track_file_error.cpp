@@ -4,8 +4,17 @@
 
 namespace quellmark {
 
+std::string FileErrorText(const std::string& Action, const std::string& Path,
+                          const std::string& Reason) {
+    return Action + " '" + Path + "': " + Reason;
+}
+
 void ThrowFileError(const std::string& Action, const std::string& Path, int ErrorNumber) {
-    throw TrackFileError(Action + " '" + Path + "': " + std::strerror(ErrorNumber));
+    throw TrackFileError(FileErrorText(Action, Path, std::strerror(ErrorNumber)));
+}
+
+void ThrowNotRegularFile(const std::string& Action, const std::string& Path) {
+    throw TrackFileError(FileErrorText(Action, Path, "Not a regular file"));
 }
 
 }  // namespace quellmark

@@ -11,8 +11,15 @@ class TrackFileError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Throws TrackFileError "<Action> '<Path>': <system reason for ErrorNumber>".
+// "<Action> '<Path>': <Reason>", the form of every failure message of a run.
+std::string FileErrorText(const std::string& Action, const std::string& Path,
+                          const std::string& Reason);
+
+// Throws TrackFileError with the system's reason for ErrorNumber.
 [[noreturn]] void ThrowFileError(const std::string& Action, const std::string& Path,
                                  int ErrorNumber);
+
+// Throws TrackFileError for a file that is there but is no regular file (a device, a pipe).
+[[noreturn]] void ThrowNotRegularFile(const std::string& Action, const std::string& Path);
 
 }  // namespace quellmark
