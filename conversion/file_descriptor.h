@@ -1,6 +1,8 @@
 // An owned POSIX file descriptor, closed when it goes out of scope.
 #pragma once
 
+#include <sys/types.h>
+
 #include <utility>
 
 namespace quellmark {
@@ -24,6 +26,13 @@ class FileDescriptor {
 
   private:
     int Descriptor_ = -1;
+};
+
+// Which file a descriptor or a path leads to, whatever the names on the way.
+struct FileIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 }  // namespace quellmark

@@ -28,7 +28,9 @@ InputTrack OpenInputTrack(const std::string& Path) {
         ThrowNotRegularFile(Action, Path);
     }
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return {std::move(File), static_cast<std::uint64_t>(Status.st_size)};
+    return {std::move(File),
+            static_cast<std::uint64_t>(Status.st_size),
+            {Status.st_dev, Status.st_ino}};
 }
 
 }  // namespace quellmark

@@ -11,6 +11,7 @@ namespace quellmark {
 struct InputTrack {
     FileDescriptor File;
     std::uint64_t Size = 0;  // when opened
+    FileIdentity Identity;
 };
 
 // Opens the regular file at Path for reading. Throws TrackFileError for a missing or

@@ -1,35 +1,49 @@
-// The output track, written to a temporary file beside its target and moved into place only
-// when the run succeeds, so that a failed run leaves any earlier file exactly as it was.
+// The output track, written to a private temporary file in the target's folder and put in
+// place only when the run succeeds and the data is on disk, so that a failed run leaves any
+// earlier file exactly as it was.
 #pragma once
 
+#include <csignal>
 #include <string>
 
 #include "conversion/file_descriptor.h"
+#include "conversion/output_target.h"
 
 namespace quellmark {
 
 class OutputFile {
   public:
-    // Prepares to replace or create the file at Path. A symbolic link is followed, so the link
-    // stays and its target gets the new content. Throws TrackFileError when the target exists
-    // and is not a writable regular file, or when the temporary file cannot be created.
-    explicit OutputFile(std::string Path);
+    // Creates the temporary file for Target: unnamed where the filesystem allows it, so that
+    // nothing is left if the process dies; else under a short hidden name, readable by its
+    // owner only. Throws TrackFileError.
+    explicit OutputFile(OutputTarget Target);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    // Removes the temporary file unless Commit succeeded.
+    // Removes any name the temporary file got unless Commit succeeded.
     ~OutputFile();
 
     int Descriptor() const { return File_.Get(); }
 
-    // Closes the temporary file and moves it over the target. Throws TrackFileError.
+    // Gives the file the attributes of the one it replaces, syncs it, moves it into place and
+    // syncs the folder. Throws TrackFileError; the target is untouched unless the move
+    // happened.
     void Commit();
 
   private:
-    std::string Path_;
-    std::string Target_;
-    std::string TemporaryPath_;
+    void CreateNamed();
+    void LinkUnnamed();
+    void SyncFolder();
+    [[noreturn]] void ThrowFolderError(const std::string& Action, int ErrorNumber) const;
+
+    OutputTarget Target_;
     FileDescriptor File_;
+    bool Unnamed_ = false;
+    // The name the file has in the folder until it is committed: the final one only when it
+    // was new. Removed by the destructor after a failure.
+    std::string TemporaryName_;
     bool Committed_ = false;
+    // A write past the file size limit then fails with EFBIG instead of killing the program.
+    struct sigaction FileSizeSignal_ {};
 };
 
 }  // namespace quellmark

@@ -3,60 +3,75 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <exception>
 #include <new>
 
 #include "conversion/icon_removal.h"
 #include "conversion/input_file.h"
 #include "conversion/output_file.h"
+#include "conversion/output_target.h"
 #include "conversion/track_file_error.h"
 #include "conversion/track_pass.h"
 
 namespace quellmark {
 namespace {
 
-bool IsSameFile(const RunSettings& Settings) {
-    if (Settings.InputPath == Settings.OutputPath) {
-        return true;
-    }
-    // Different strings can still name one file: relative parts, links, a case-insensitive
-    // volume. Replacing that file would destroy the input before it is read.
-    std::error_code Error;
-    return std::filesystem::equivalent(Settings.InputPath, Settings.OutputPath, Error);
-}
-
 // Large tracks are read and written in blocks of 1 MB; small ones need no more than their size.
 std::size_t BufferSizeFor(std::uint64_t InputSize) {
     return static_cast<std::size_t>(std::clamp<std::uint64_t>(InputSize + 1, 4096, 1 << 20));
 }
 
+RunOutcome Convert(const RunSettings& Settings) {
+    if (Settings.InputPath == Settings.OutputPath) {
+        return RunOutcome::SameFile;
+    }
+    const InputTrack Input = OpenInputTrack(Settings.InputPath);
+    OutputTarget Target = ResolveOutputTarget(Settings.OutputPath);
+    // Different names can still lead to one file (links, relative parts, /dev/fd): replacing
+    // it would destroy the input before it is read.
+    if (Replaces(Target, Input.Identity)) {
+        return RunOutcome::SameFile;
+    }
+    OutputFile Output(std::move(Target));
+    const std::size_t BufferSize = BufferSizeFor(Input.Size);
+    TrackReader Reader(Input.File.Get(), Settings.InputPath, BufferSize);
+    TrackWriter Writer(Output.Descriptor(), Settings.OutputPath, BufferSize);
+    TrackPass Pass(Reader, Writer);
+    const RunOutcome Outcome =
+        RemoveIcons(Pass, Settings.InitialIconState, Settings.ReplacementCommand);
+    Writer.Flush();
+    Output.Commit();
+    return Outcome;
+}
+
+std::string DescribeFailure(const std::exception_ptr& Failure, const std::string& InputPath) {
+    try {
+        std::rethrow_exception(Failure);
+    } catch (const TrackFileError& Error) {
+        return Error.what();
+    } catch (const std::bad_alloc&) {
+        return FileErrorText("Can't convert input track", InputPath, std::strerror(ENOMEM));
+    } catch (const std::exception& Error) {
+        return FileErrorText("Can't convert input track", InputPath, Error.what());
+    } catch (...) {
+        return FileErrorText("Can't convert input track", InputPath, "Unknown failure");
+    }
+}
+
 }  // namespace
 
 RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason) {
-    if (IsSameFile(Settings)) {
-        return RunOutcome::SameFile;
-    }
-    std::string Reason;
     try {
-        const InputTrack Input = OpenInputTrack(Settings.InputPath);
-        OutputFile Output(Settings.OutputPath);
-        const std::size_t BufferSize = BufferSizeFor(Input.Size);
-        TrackReader Reader(Input.File.Get(), Settings.InputPath, BufferSize);
-        TrackWriter Writer(Output.Descriptor(), Settings.OutputPath, BufferSize);
-        TrackPass Pass(Reader, Writer);
-        const RunOutcome Outcome =
-            RemoveIcons(Pass, Settings.InitialIconState, Settings.ReplacementCommand);
-        Writer.Flush();
-        Output.Commit();
-        return Outcome;
-    } catch (const TrackFileError& Error) {
-        Reason = Error.what();
-    } catch (const std::bad_alloc&) {
-        // A line too long to hold: the track is left alone like any other failed run.
-        Reason = FileErrorText("Can't read input track", Settings.InputPath, std::strerror(ENOMEM));
-    }
-    if (FailureReason != nullptr) {
-        *FailureReason = Reason;
+        return Convert(Settings);
+    } catch (...) {
+        if (FailureReason != nullptr) {
+            // Even the message may not fit in memory; the run fails all the same.
+            try {
+                *FailureReason = DescribeFailure(std::current_exception(), Settings.InputPath);
+            } catch (...) {
+                FailureReason->clear();
+            }
+        }
     }
     return RunOutcome::Failed;
 }

@@ -1,10 +1,16 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -15,6 +21,7 @@ namespace quellmark {
 namespace {
 
 namespace fs = std::filesystem;
+using test::InChild;
 using test::MakeTrack;
 using test::ReadFile;
 using test::TemporaryDirectory;
@@ -41,6 +48,13 @@ class RunFailure : public ::testing::Test {
     std::string Reason;
 };
 
+// The descriptor that the next open gets: the one the run's input will have.
+int NextDescriptor() {
+    const int Descriptor = dup(0);
+    close(Descriptor);
+    return Descriptor;
+}
+
 TEST_F(RunFailure, RefusesPathsThatNameOneFile) {
     fs::create_symlink(Directory / "in.trk", Directory / "link.trk");
     fs::create_hard_link(Directory / "in.trk", Directory / "hard.trk");
@@ -55,6 +69,8 @@ TEST_F(RunFailure, RefusesPathsThatNameOneFile) {
         {"relative parts", Directory / "in.trk", Directory / "./sub/../in.trk"},
         {"symbolic link to the input", Directory / "in.trk", Directory / "link.trk"},
         {"hard link to the input", Directory / "in.trk", Directory / "hard.trk"},
+        {"the input's own descriptor", Directory / "in.trk",
+         "/dev/fd/" + std::to_string(NextDescriptor())},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
@@ -70,9 +86,22 @@ TEST_F(RunFailure, NamesWhichDifferOnlyInCaseAreDifferentFiles) {
     EXPECT_NE(ReadFile(Directory / "IN.trk"), Track);
 }
 
+// Links Name to Target through Hops links, each reached through a folder link, so the chain
+// is longer than the kernel follows while each link is short.
+void MakeLinkChain(const std::string& Folder, int Hops, const std::string& Target) {
+    fs::create_directory_symlink(".", Folder + "/d");
+    for (int Hop = 1; Hop < Hops; ++Hop) {
+        fs::create_symlink(Folder + "/d/d/l" + std::to_string(Hop + 1),
+                           Folder + "/l" + std::to_string(Hop));
+    }
+    fs::create_symlink(Target, Folder + "/l" + std::to_string(Hops));
+}
+
 TEST_F(RunFailure, ReportsTheFileAndTheReasonAndKeepsEarlierFiles) {
     fs::create_directory(Directory / "folder");
     const std::string In = Directory / "in.trk";
+    MakeLinkChain(Directory / "folder", 15, In);
+    fs::create_symlink(Directory / "missing.trk", Directory / "folder/dangling.trk");
     const std::string Earlier = Directory / "earlier.trk";
     const struct {
         const char* Name;
@@ -88,8 +117,16 @@ TEST_F(RunFailure, ReportsTheFileAndTheReasonAndKeepsEarlierFiles) {
          "Can't open input track '/dev/zero': Not a regular file"},
         {"empty input name", "", Earlier, "Can't open input track '': No such file or directory"},
         {"output folder missing", In, Directory / "none/out.trk",
-         "Can't create output track '" + (Directory / "none/out.trk") +
-             "': No such file or directory"},
+         "Can't open folder '" + (Directory / "none") + "' of output track '" +
+             (Directory / "none/out.trk") + "': No such file or directory"},
+        {"output under a file", In, In + "/",
+         "Can't create output track '" + In + "/': Not a directory"},
+        {"links past the kernel's limit to the input", In, Directory / "folder/l1",
+         "Can't create output track '" + (Directory / "folder/l1") +
+             "': Too many levels of symbolic links"},
+        {"link to a missing file", In, Directory / "folder/dangling.trk",
+         "Can't create output track '" + (Directory / "folder/dangling.trk") +
+             "': Symbolic link to a file that does not exist"},
         {"output is a directory", In, Directory / "folder",
          "Can't create output track '" + (Directory / "folder") + "': Is a directory"},
         {"output names a folder", In, Directory / "new/",
@@ -140,32 +177,13 @@ TEST_F(RunFailure, EveryOutcomeClosesItsFilesAndCleansUp) {
 
 // Converts Input into earlier.trk in a child process under a resource limit and returns
 // "<outcome> <reason>".
-std::string RunLimited(RunFailure& Test, const std::string& Input, int Resource, rlim_t Limit,
-                       std::string& Reason) {
-    int Pipe[2];
-    if (pipe(Pipe) != 0) {
-        return "no pipe";
-    }
-    const pid_t Child = fork();
-    if (Child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
+std::string RunLimited(RunFailure& Test, const std::string& Input, int Resource, rlim_t Limit) {
+    return InChild([&] {
         const rlimit Limits{Limit, Limit};
         setrlimit(Resource, &Limits);
-        const auto Outcome = ConversionRun(
-            {Input, Test.Directory / "earlier.trk", IconState::Full, CommandType::Views}, &Reason);
-        const std::string Report = std::to_string(static_cast<int>(Outcome)) + " " + Reason;
-        [[maybe_unused]] auto Written = write(Pipe[1], Report.data(), Report.size());
-        _exit(0);
-    }
-    close(Pipe[1]);
-    std::string Report;
-    char Chunk[256];
-    for (ssize_t Count; (Count = read(Pipe[0], Chunk, sizeof Chunk)) > 0;) {
-        Report.append(Chunk, static_cast<std::size_t>(Count));
-    }
-    close(Pipe[0]);
-    waitpid(Child, nullptr, 0);
-    return Report;
+        return std::to_string(static_cast<int>(Test.Run(Input, Test.Directory / "earlier.trk"))) +
+               " " + Test.Reason;
+    });
 }
 
 TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
@@ -175,7 +193,7 @@ TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
         Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
     }
     WriteFile(Directory / "big.trk", MakeTrack(Body));
-    EXPECT_EQ(RunLimited(*this, Directory / "big.trk", RLIMIT_FSIZE, 64 * 1024, Reason),
+    EXPECT_EQ(RunLimited(*this, Directory / "big.trk", RLIMIT_FSIZE, 64 * 1024),
               std::to_string(static_cast<int>(RunOutcome::Failed)) + " Can't write output track '" +
                   (Directory / "earlier.trk") + "': File too large");
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
@@ -195,27 +213,230 @@ TEST_F(RunFailure, LineTooLongForMemoryFailsCleanly) {
     std::ifstream Maps("/proc/self/statm");
     Maps >> Mapped;
     const rlim_t Limit = Mapped * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (40u << 20);
-    EXPECT_EQ(RunLimited(*this, Directory / "long.trk", RLIMIT_AS, Limit, Reason),
-              std::to_string(static_cast<int>(RunOutcome::Failed)) + " Can't read input track '" +
-                  (Directory / "long.trk") + "': Cannot allocate memory");
+    EXPECT_EQ(RunLimited(*this, Directory / "long.trk", RLIMIT_AS, Limit),
+              std::to_string(static_cast<int>(RunOutcome::Failed)) +
+                  " Can't convert input track '" + (Directory / "long.trk") +
+                  "': Cannot allocate memory");
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
     EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|long.trk");
 #endif
 }
 
-TEST_F(RunFailure, ReplacedOutputKeepsItsPermissionsAndLinks) {
-    fs::permissions(Directory / "earlier.trk", fs::perms(0640));
-    ASSERT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk"), RunOutcome::Finished);
-    EXPECT_EQ(fs::status(Directory / "earlier.trk").permissions(), fs::perms(0640));
-    EXPECT_NE(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
+// An access ACL (user::rw-, user:Uid:r--, group::r--, mask::r--, other::---) in the kernel's
+// attribute format.
+std::string NamedUserAcl(std::uint32_t Uid) {
+    std::string Acl;
+    const auto Add = [&Acl](std::uint32_t Value, int Bytes) {
+        for (int Byte = 0; Byte < Bytes; ++Byte) {
+            Acl += static_cast<char>((Value >> (8 * Byte)) & 0xff);
+        }
+    };
+    Add(2, 4);
+    const std::uint32_t Entries[][3] = {
+        {0x01, 6, ~0u}, {0x02, 4, Uid}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 0, ~0u}};
+    for (const auto& Entry : Entries) {
+        Add(Entry[0], 2);
+        Add(Entry[1], 2);
+        Add(Entry[2], 4);
+    }
+    return Acl;
+}
+
+std::string AclOf(const std::string& Path) {
+    std::string Value(256, '\0');
+    const auto Size = getxattr(Path.c_str(), "system.posix_acl_access", Value.data(), Value.size());
+    return Value.substr(0, Size < 0 ? 0 : static_cast<std::size_t>(Size));
+}
+
+TEST_F(RunFailure, ReplacedOutputKeepsWhatItHad) {
+    const std::string Earlier = Directory / "earlier.trk";
+    const struct {
+        const char* Name;
+        mode_t Mode;
+        std::string Acl;
+    } Rows[] = {
+        {"private mode", 0640, ""},
+        {"setuid and setgid", 06750, ""},
+        {"named user's ACL entry", 0640, NamedUserAcl(65534)},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        WriteFile(Earlier, "earlier output\r\n");
+        ASSERT_EQ(chmod(Earlier.c_str(), Row.Mode), 0);
+        if (!Row.Acl.empty()) {
+            ASSERT_EQ(setxattr(Earlier.c_str(), "system.posix_acl_access", Row.Acl.data(),
+                               Row.Acl.size(), 0),
+                      0);
+        }
+        const std::string AclBefore = AclOf(Earlier);
+        ASSERT_EQ(Run(Directory / "in.trk", Earlier), RunOutcome::Finished) << Reason;
+        struct stat Status {};
+        ASSERT_EQ(stat(Earlier.c_str(), &Status), 0);
+        EXPECT_EQ(Status.st_mode & 07777, Row.Mode);
+        EXPECT_EQ(AclOf(Earlier), AclBefore);
+        EXPECT_NE(ReadFile(Earlier), "earlier output\r\n");
+    }
 
     fs::create_directory(Directory / "real");
     WriteFile(Directory / "real/target.trk", "old");
     fs::create_symlink("real/target.trk", Directory / "link.trk");
     ASSERT_EQ(Run(Directory / "in.trk", Directory / "link.trk"), RunOutcome::Finished);
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(Directory / "link.trk")));
-    EXPECT_EQ(ReadFile(Directory / "real/target.trk"), ReadFile(Directory / "earlier.trk"));
+    EXPECT_EQ(ReadFile(Directory / "real/target.trk"), ReadFile(Earlier));
     EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|link.trk|real");
+}
+
+TEST_F(RunFailure, TakesEveryNameTheFolderTakes) {
+    std::string Deep = Directory / "";
+    while (Deep.size() + 251 < 3800) {
+        Deep += std::string(250, 'd') + "/";
+        fs::create_directory(Deep);
+    }
+    fs::create_directory(Directory / "chain");
+    MakeLinkChain(Directory / "chain", 13, Directory / "earlier.trk");
+    const struct {
+        const char* Name;
+        std::string Output;
+    } Rows[] = {
+        {"name of 255 bytes", Directory / std::string(251, 'n') + ".trk"},
+        {"path near the longest", Deep + std::string(4000 - Deep.size(), 'p')},
+        {"39 links followed", Directory / "chain/l1"},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        ASSERT_EQ(Run(Directory / "in.trk", Row.Output), RunOutcome::Finished) << Reason;
+        EXPECT_EQ(ReadFile(Row.Output).substr(0, 20), Track.substr(0, 20));
+    }
+}
+
+TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
+    std::string Body;
+    while (Body.size() < (8u << 20)) {
+        Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
+    }
+    WriteFile(Directory / "big.trk", MakeTrack(Body));
+    for (const int Signal : {SIGKILL, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(Signal));
+        const pid_t Child = fork();
+        if (Child == 0) {
+            for (int Round = 0;; ++Round) {
+                Run(Directory / "big.trk", Directory / "earlier.trk");
+            }
+        }
+        usleep(150000);
+        kill(Child, Signal);
+        waitpid(Child, nullptr, 0);
+        EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
+    }
+}
+
+// Root only: other users, the kernel's link protection, folder flags.
+class RunFailureAsRoot : public RunFailure {
+  public:
+    void SetUp() override {
+        if (geteuid() != 0) {
+            GTEST_SKIP() << "needs root to act as another user and to set kernel options";
+        }
+        RunFailure::SetUp();
+        fs::permissions(Directory / "", fs::perms(0755));
+    }
+
+    // Runs the conversion as the user nobody and returns "<outcome> <reason>".
+    std::string RunAsNobody(const std::string& Input, const std::string& Output) {
+        return InChild([&] {
+            if (setgid(65534) != 0 || setuid(65534) != 0) {
+                return std::string("no user switch");
+            }
+            return std::to_string(static_cast<int>(Run(Input, Output))) + " " + Reason;
+        });
+    }
+
+    static std::string Failed(const std::string& Message) {
+        return std::to_string(static_cast<int>(RunOutcome::Failed)) + " " + Message;
+    }
+};
+
+// Sets a kernel option for the life of the object.
+class KernelOption {
+  public:
+    KernelOption(std::string Path, const std::string& Value) : Path_(std::move(Path)) {
+        std::ifstream(Path_) >> Old_;
+        std::ofstream(Path_) << Value;
+    }
+    ~KernelOption() { std::ofstream(Path_) << Old_; }
+
+  private:
+    std::string Path_;
+    std::string Old_;
+};
+
+void SetFolderFlags(const std::string& Folder, int Flags) {
+    const int Descriptor = open(Folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(ioctl(Descriptor, FS_IOC_SETFLAGS, &Flags), 0);
+    close(Descriptor);
+}
+
+TEST_F(RunFailureAsRoot, LetsNoOneIn) {
+    const KernelOption Protect("/proc/sys/fs/protected_symlinks", "1");
+    const std::string Sticky = Directory / "sticky";
+    fs::create_directory(Sticky);
+    fs::permissions(Sticky, fs::perms(01777));
+    WriteFile(Directory / "victim.trk", "victim\r\n");
+    fs::create_symlink(Directory / "victim.trk", Sticky + "/planted.trk");
+    ASSERT_EQ(lchown((Sticky + "/planted.trk").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Run(Directory / "in.trk", Sticky + "/planted.trk"), RunOutcome::Failed);
+    EXPECT_EQ(Reason, "Can't create output track '" + Sticky + "/planted.trk': Permission denied");
+    EXPECT_EQ(ReadFile(Directory / "victim.trk"), "victim\r\n");
+
+    // Another user watching the folder never gets to read a copy of a private track.
+    fs::permissions(Directory / "in.trk", fs::perms(0600));
+    fs::permissions(Directory / "earlier.trk", fs::perms(0600));
+    fs::permissions(Directory / "victim.trk", fs::perms(0600));
+    const pid_t Watcher = fork();
+    if (Watcher == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(2);
+        }
+        for (int Round = 0; Round < 20000; ++Round) {
+            for (const auto& Entry : fs::directory_iterator(Directory / "")) {
+                const int Descriptor = open(Entry.path().c_str(), O_RDONLY | O_NONBLOCK);
+                if (Descriptor >= 0 && Entry.is_regular_file()) {
+                    _exit(1);
+                }
+                close(Descriptor);
+            }
+        }
+        _exit(0);
+    }
+    for (int Round = 0; Round < 200; ++Round) {
+        Run(Directory / "in.trk", Directory / "earlier.trk");
+    }
+    int Status = 0;
+    waitpid(Watcher, &Status, 0);
+    EXPECT_EQ(WEXITSTATUS(Status), 0) << "another user read a file in the folder";
+}
+
+TEST_F(RunFailureAsRoot, NamesTheFolderThatRefuses) {
+    const std::string ReadOnly = Directory / "rod";
+    fs::create_directory(ReadOnly);
+    WriteFile(ReadOnly + "/o.trk", "earlier\r\n");
+    fs::permissions(ReadOnly + "/o.trk", fs::perms(0666));
+    fs::permissions(ReadOnly, fs::perms(0555));
+    EXPECT_EQ(RunAsNobody(Directory / "in.trk", ReadOnly + "/o.trk"),
+              Failed("Can't create a file in folder '" + ReadOnly + "' for output track '" +
+                     ReadOnly + "/o.trk': Permission denied"));
+
+    const std::string AppendOnly = Directory / "append";
+    fs::create_directory(AppendOnly);
+    WriteFile(AppendOnly + "/o.trk", "earlier\r\n");
+    SetFolderFlags(AppendOnly, FS_APPEND_FL);
+    EXPECT_EQ(Run(Directory / "in.trk", AppendOnly + "/o.trk"), RunOutcome::Failed);
+    EXPECT_EQ(Reason, "Can't replace a file in folder '" + AppendOnly + "' for output track '" +
+                          AppendOnly + "/o.trk': Operation not permitted");
+    EXPECT_EQ(Run(Directory / "in.trk", AppendOnly + "/new.trk"), RunOutcome::Finished);
+    SetFolderFlags(AppendOnly, 0);
+    EXPECT_EQ(ReadFile(AppendOnly + "/o.trk"), "earlier\r\n");
+    EXPECT_EQ(test::TemporaryDirectory::ListingOf(AppendOnly), "new.trk|o.trk");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "tests/conversion/test_files.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -28,8 +31,12 @@ std::string TemporaryDirectory::operator/(std::string_view Name) const {
 }
 
 std::string TemporaryDirectory::Listing() const {
+    return ListingOf(Path_);
+}
+
+std::string TemporaryDirectory::ListingOf(const std::string& Folder) {
     std::vector<std::string> Names;
-    for (const auto& Entry : std::filesystem::directory_iterator(Path_)) {
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder)) {
         Names.push_back(Entry.path().filename());
     }
     std::sort(Names.begin(), Names.end());
@@ -71,6 +78,29 @@ std::string TrackHead() {
 
 std::string MakeTrack(std::string_view Body) {
     return TrackHead() + std::string(Body);
+}
+
+std::string InChild(const std::function<std::string()>& Work) {
+    int Pipe[2];
+    if (pipe(Pipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    const pid_t Child = fork();
+    if (Child == 0) {
+        close(Pipe[0]);
+        const std::string Report = Work();
+        [[maybe_unused]] auto Written = write(Pipe[1], Report.data(), Report.size());
+        _exit(0);
+    }
+    close(Pipe[1]);
+    std::string Report;
+    char Chunk[256];
+    for (ssize_t Count; (Count = read(Pipe[0], Chunk, sizeof Chunk)) > 0;) {
+        Report.append(Chunk, static_cast<std::size_t>(Count));
+    }
+    close(Pipe[0]);
+    waitpid(Child, nullptr, 0);
+    return Report;
 }
 
 std::string Convert(std::string_view Input, IconState State, CommandType Command,

@@ -1,6 +1,7 @@
 // Files on disk for the engine's tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,7 @@ class TemporaryDirectory {
     std::string operator/(std::string_view Name) const;
     // Names of the entries in the directory, sorted and joined by '|'.
     std::string Listing() const;
+    static std::string ListingOf(const std::string& Folder);
 
   private:
     std::string Path_;
@@ -33,6 +35,9 @@ std::string ReadFile(const std::string& Path);
 std::string MakeTrack(std::string_view Body);
 // The lines of MakeTrack up to and including the preamble.
 std::string TrackHead();
+
+// Runs Work in a child process and returns what it returned; empty if the child died first.
+std::string InChild(const std::function<std::string()>& Work);
 
 // Runs a conversion of Input held in a temporary directory and returns the output file's
 // content; Outcome receives the run's outcome.
