@@ -36,7 +36,7 @@ fuzz:
 	@scripts/install-deps clang libclang-rt-14-dev
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
-	tests/fuzz/make-corpus $(FUZZ_DIR)/corpus-conversion
+	$(FUZZ_DIR)/tests/fuzz/make_corpus $(FUZZ_DIR)/corpus-conversion
 	mkdir -p $(FUZZ_DIR)/corpus-split $(FUZZ_DIR)/findings
 	$(FUZZ_DIR)/tests/fuzz/split_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus-split
@@ -48,9 +48,13 @@ package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 	@ls $(BUILD_DIR)/quellmark_*.deb
 
-# The engine against a plain copy of a 200 MB track: BENCH_ARGS="megabytes rounds directory".
+# The engine against two plain copies of a 200 MB track, on tmpfs and on disk, then its peak
+# memory and speed on odd tracks. BENCH_ARGS="megabytes rounds" changes the track and rounds.
+BENCH_ARGS ?= 200 15
 bench: build
-	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS)
+	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS) /dev/shm
+	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS) $(or $(TMPDIR),/tmp)
+	$(BUILD_DIR)/bench/conversion_bench odd /dev/shm
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

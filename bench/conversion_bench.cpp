@@ -1,8 +1,10 @@
-// Times a conversion run against a plain copy of the same track, in the same process, and
-// reports the medians, their ratio and the peak memory.
+// Times a conversion run against two plain copies of the same track, in the same process, and
+// reports the medians, their ratios and the peak memory; or the peak memory and speed of runs
+// on odd tracks.
 //
-//   conversion_bench [megabytes=200] [repetitions=7] [directory=$TMPDIR]
+//   conversion_bench [megabytes=200] [repetitions=15] [directory=$TMPDIR]   (/dev/shm: tmpfs)
 //   conversion_bench odd [directory=$TMPDIR]     peak memory of runs on odd tracks
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "conversion/run.h"
+#include "tests/support/track_head.h"
 
 namespace fs = std::filesystem;
 
@@ -27,11 +30,7 @@ namespace {
 // with CR LF ends and an icon toggle pair every few hundred lines.
 void WriteTrack(const fs::path& Path, std::size_t Megabytes) {
     std::ofstream File(Path, std::ios::binary | std::ios::trunc);
-    std::string Block =
-        "[$$$header]\r\nversion 3\r\n  player WING\r\nplayerNum 3\r\n[$$$record]\r\n";
-    for (int Line = 0; Line < 20; ++Line) {
-        Block += "  0 100 1 0\r\n";
-    }
+    std::string Block = quellmark::test::TrackHead();
     const std::size_t Target = Megabytes << 20;
     std::size_t Written = 0;
     unsigned Time = 0;
@@ -105,10 +104,7 @@ double RunPeakMegabytes(const fs::path& Input, const fs::path& Output) {
 }
 
 int MeasureOddTracks(const fs::path& Directory) {
-    std::string Head = "player W\r\nplayerNum 1\r\n[$$$record]\r\n";
-    for (int Line = 0; Line < 20; ++Line) {
-        Head += "  0 100 1 0\r\n";
-    }
+    const std::string Head = quellmark::test::TrackHead();
     const struct {
         const char* Name;
         std::string Before, Piece;
@@ -116,21 +112,40 @@ int MeasureOddTracks(const fs::path& Directory) {
         std::string After;
     } Cases[] = {
         {"200 MB track of 18-byte lines", Head, "  1520 17 4 0\r\n  1520 279 1 0\r\n", 5500000, ""},
-        {"one 50 MB line", "", "x", 50u << 20, ""},
-        {"50 MB toggle line", Head + "  1 279 1 ", "x", 50u << 20, "\r\n"},
-        {"1 million empty lines", Head, "\r\n", 1000000, ""},
-        {"line of 10,000 tokens", Head + "  1 279 1 0", " t", 10000, "\r\n"},
+        {"1 GB line without line ends", "", "x", 1u << 30, ""},
+        {"256 MB track with LF line ends", "", "  1520 17 4 0\n  1520 279 1 0\n", 9000000, ""},
+        {"16 MB line of 8M tokens, player", "player", " t", 8u << 20, "\r\n"},
+        {"16 MB toggle line of 8M tokens", Head + "  1 279", " t", 8u << 20, "\r\n"},
         {"10 million CR characters", "", "\r", 10000000, ""},
     };
     const auto Input = Directory / "odd.trk", Output = Directory / "odd-out.trk";
-    std::printf("peak memory of a run (MB):\n");
+    std::printf("odd tracks, each run in a child of its own (goal: at most 16 MB peak):\n");
     for (const auto& Case : Cases) {
         WriteRepeated(Input, Case.Before, Case.Piece, Case.Times, Case.After);
-        std::printf("  %-32s %6.1f MB file  %6.1f MB peak\n", Case.Name, fs::file_size(Input) / 1e6,
-                    RunPeakMegabytes(Input, Output));
+        const double Megabytes = fs::file_size(Input) / 1e6;
+        double Peak = 0;
+        const double Seconds = TimeSeconds([&] { Peak = RunPeakMegabytes(Input, Output); });
+        std::printf("  %-34s %7.1f MB file %6.1f MB peak %7.0f MB/s\n", Case.Name, Megabytes, Peak,
+                    Megabytes / Seconds);
     }
     fs::remove_all(Directory);
     return 0;
+}
+
+// The floor for any pass over the track: read() and write() in blocks of the size the engine
+// uses, synced before it ends as the engine syncs its output.
+bool CopyByBlocks(const fs::path& From, const fs::path& To) {
+    const int Input = ::open(From.c_str(), O_RDONLY | O_CLOEXEC);
+    const int Output = ::open(To.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::vector<char> Block(1 << 20);
+    bool Ok = Input >= 0 && Output >= 0;
+    for (ssize_t Count; Ok && (Count = ::read(Input, Block.data(), Block.size())) > 0;) {
+        Ok = ::write(Output, Block.data(), static_cast<std::size_t>(Count)) == Count;
+    }
+    Ok = Ok && ::fdatasync(Output) == 0;
+    ::close(Input);
+    ::close(Output);
+    return Ok;
 }
 
 }  // namespace
@@ -144,9 +159,9 @@ int main(int argc, char** argv) {
         return MeasureOddTracks(Directory);
     }
     const std::size_t Megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200;
-    const int Repetitions = argc > 2 ? std::atoi(argv[2]) : 7;
-    const fs::path Directory = fs::path(argc > 3 ? argv[3] : fs::temp_directory_path().string()) /
-                               ("quellmark-bench-" + std::to_string(::getpid()));
+    const int Repetitions = argc > 2 ? std::atoi(argv[2]) : 15;
+    const fs::path Place = argc > 3 ? argv[3] : fs::temp_directory_path().string();
+    const fs::path Directory = Place / ("quellmark-bench-" + std::to_string(::getpid()));
     fs::create_directories(Directory);
     const auto Input = Directory / "in.trk", Copy = Directory / "copy.trk",
                Output = Directory / "out.trk";
@@ -155,38 +170,59 @@ int main(int argc, char** argv) {
 
     const quellmark::RunSettings Settings{Input, Output, quellmark::IconState::Low,
                                           quellmark::CommandType::Views};
-    std::vector<double> CopyTimes, RunTimes;
+    std::vector<double> RangeCopyTimes, BlockCopyTimes, RunTimes;
+    std::uintmax_t OutputSize = 0;
     std::string Reason;
     bool Ok = true;
-    for (int Round = 0; Round <= Repetitions; ++Round) {
+    // The three take turns in a rotating order, so that neither a slow spell of the machine
+    // nor the cost of freeing the previous file falls on one of them alone.
+    const auto Measure = [&](int Which) {
         fs::remove(Copy);
         fs::remove(Output);
-        const double CopyTime = TimeSeconds([&] { fs::copy_file(Input, Copy); });
-        fs::remove(Copy);
-        const double RunTime = TimeSeconds([&] {
+        if (Which == 0) {
+            return TimeSeconds([&] { fs::copy_file(Input, Copy); });
+        }
+        if (Which == 1) {
+            return TimeSeconds([&] { Ok = CopyByBlocks(Input, Copy) && Ok; });
+        }
+        const double Seconds = TimeSeconds([&] {
             Ok = Ok &&
                  quellmark::ConversionRun(Settings, &Reason) == quellmark::RunOutcome::Finished;
         });
-        // The first round only brings the input into the page cache.
-        if (Round > 0) {
-            CopyTimes.push_back(CopyTime);
-            RunTimes.push_back(RunTime);
+        OutputSize = Ok ? fs::file_size(Output) : 0;
+        return Seconds;
+    };
+    std::vector<double>* Times[] = {&RangeCopyTimes, &BlockCopyTimes, &RunTimes};
+    for (int Round = 0; Round <= Repetitions; ++Round) {
+        for (int Turn = 0; Turn < 3; ++Turn) {
+            const int Which = (Round + Turn) % 3;
+            const double Seconds = Measure(Which);
+            // The first round only brings the input into the page cache.
+            if (Round > 0) {
+                Times[Which]->push_back(Seconds);
+            }
         }
     }
-    const auto OutputSize = fs::file_size(Output);
+    fs::remove(Copy);
     fs::remove_all(Directory);
     if (!Ok) {
         std::fprintf(stderr, "conversion failed: %s\n", Reason.c_str());
         return 1;
     }
 
-    const double Copy_ = Median(CopyTimes), Run = Median(RunTimes);
+    const double RangeCopy = Median(RangeCopyTimes), BlockCopy = Median(BlockCopyTimes),
+                 Run = Median(RunTimes);
     const double Gigabytes = static_cast<double>(InputSize) / 1e9;
-    std::printf("track: %.1f MB in, %.1f MB out, %d rounds\n", InputSize / 1e6, OutputSize / 1e6,
-                Repetitions);
-    std::printf("plain copy:     median %7.1f ms  (%.2f GB/s)\n", Copy_ * 1e3, Gigabytes / Copy_);
-    std::printf("conversion run: median %7.1f ms  (%.2f GB/s)\n", Run * 1e3, Gigabytes / Run);
-    std::printf("ratio run/copy: %.2f\n", Run / Copy_);
-    std::printf("peak memory:    %.1f MB\n", PeakKilobytes() / 1024.0);
+    std::printf("track: %.1f MB in, %.1f MB out, %d rounds, in %s\n", InputSize / 1e6,
+                OutputSize / 1e6, Repetitions, Place.c_str());
+    std::printf("copy_file_range copy:     median %7.1f ms  (%.2f GB/s)\n", RangeCopy * 1e3,
+                Gigabytes / RangeCopy);
+    std::printf("read/write copy, synced:  median %7.1f ms  (%.2f GB/s)\n", BlockCopy * 1e3,
+                Gigabytes / BlockCopy);
+    std::printf("conversion run:           median %7.1f ms  (%.2f GB/s)\n", Run * 1e3,
+                Gigabytes / Run);
+    std::printf("run / read-write copy:    %.2f  (goal on tmpfs: at most 1.20)\n", Run / BlockCopy);
+    std::printf("run / copy_file_range:    %.2f\n", Run / RangeCopy);
+    std::printf("peak memory:              %.1f MB\n", PeakKilobytes() / 1024.0);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "conversion/icon_removal.h"
 
+#include <string>
 #include <string_view>
 
 #include "conversion/tokenizer.h"
@@ -23,8 +24,9 @@ int NumTogglesFor(IconState State) {
     return 0;
 }
 
-// Writes the lines that the run inserts or puts in place of recorded toggles. It keeps its
-// token array from call to call, so a long track costs no allocation per toggle.
+// Writes the lines that the run inserts or puts in place of recorded toggles. Each line is
+// built whole in a buffer kept from call to call, so a long track costs no allocation per
+// toggle.
 class ToggleWriter {
   public:
     ToggleWriter(TrackWriter& Output, CommandType Command) : Output_(Output), Command_(Command) {}
@@ -38,36 +40,32 @@ class ToggleWriter {
         }
     }
 
+    // "  1520 203 1 270 WING3" for Views, "  1520 24 1 0", "  1520 0 1 0".
     void FixIconStart(std::string_view InLine, std::string_view PlayerWing,
                       std::string_view PlayerNum) {
         static constexpr std::string_view Rest[] = {"203 1 270 ", "24 1 0", "0 1 0"};
-        WriteTime(InLine);
-        Output_.WriteRaw(Rest[static_cast<int>(Command_)]);
+        StartLine(InLine).append(Rest[static_cast<int>(Command_)]);
         if (Command_ == CommandType::Views) {
-            Output_.WriteRaw(PlayerWing);
-            Output_.WriteRaw(PlayerNum);
+            Line_.append(PlayerWing).append(PlayerNum);
         }
-        Output_.WriteRaw("\r\n");
+        Output_.WriteLine(Line_);
     }
 
+    // "  1535 203 0 0" for Views, "  1535 24 0 0", "  1535 0 0 0".
     void FixIconEnd(std::string_view InLine) {
         static constexpr std::string_view Rest[] = {"203 0 0", "24 0 0", "0 0 0"};
-        WriteTime(InLine);
-        Output_.WriteLine(Rest[static_cast<int>(Command_)]);
+        Output_.WriteLine(StartLine(InLine).append(Rest[static_cast<int>(Command_)]));
     }
 
   private:
     // Two spaces, the time field of the recorded line, one space.
-    void WriteTime(std::string_view InLine) {
-        MySplit(TrimSpaces(InLine), " ", Tokens_);
-        Output_.WriteRaw("  ");
-        Output_.WriteRaw(Tokens_[0]);
-        Output_.WriteRaw(" ");
+    std::string& StartLine(std::string_view InLine) {
+        return Line_.assign("  ").append(FirstToken(InLine)).append(" ");
     }
 
     TrackWriter& Output_;
     CommandType Command_;
-    TokenArray Tokens_;
+    std::string Line_;
 };
 
 // Replaces the recorded toggles pair by pair: odd ones by start lines, even ones by end lines.

@@ -1,7 +1,7 @@
 // The icon-removal steps of a run, on a track pass whose files are already open.
 #pragma once
 
-#include "conversion/run.h"
+#include "conversion/settings.h"
 #include "conversion/track_pass.h"
 
 namespace quellmark {

@@ -4,20 +4,9 @@
 
 #include <string>
 
+#include "conversion/settings.h"
+
 namespace quellmark {
-
-// The icon display state in which the recording starts.
-enum class IconState { Off, Full, Medium, Low };
-// The command that replaces each recorded icon toggle.
-enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
-enum class RunOutcome { SameFile, Finished, Stopped, Failed };
-
-struct RunSettings {
-    std::string InputPath;
-    std::string OutputPath;
-    IconState InitialIconState = IconState::Off;
-    CommandType ReplacementCommand = CommandType::Views;
-};
 
 // Converts Settings.InputPath into Settings.OutputPath. SameFile when both name the same file
 // (nothing is opened); Stopped when the input ends before its record section and preamble are

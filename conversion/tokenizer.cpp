@@ -10,6 +10,11 @@ std::string_view TrimSpaces(std::string_view Text) {
     return Text.substr(First, Text.find_last_not_of(' ') - First + 1);
 }
 
+std::string_view FirstToken(std::string_view Text) {
+    const auto Trimmed = TrimSpaces(Text);
+    return Trimmed.substr(0, Trimmed.find(' '));
+}
+
 int MySplit(std::string_view StringToSplit, std::string_view Seperator, TokenArray& ResultArray) {
     ResultArray.clear();
     if (StringToSplit.find(Seperator) == std::string_view::npos) {

@@ -14,7 +14,10 @@ using TokenArray = std::vector<std::string>;
 // pieces. Every piece is kept, however many there are.
 int MySplit(std::string_view StringToSplit, std::string_view Seperator, TokenArray& ResultArray);
 
-// StringToSplit without its leading and trailing space characters (tabs stay).
+// Text without its leading and trailing space characters (tabs stay).
 std::string_view TrimSpaces(std::string_view Text);
+
+// Token 0 of MySplit(TrimSpaces(Text), " ", ...), found without building any piece.
+std::string_view FirstToken(std::string_view Text);
 
 }  // namespace quellmark

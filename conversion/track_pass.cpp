@@ -2,59 +2,24 @@
 
 #include <cstring>
 
-#include "conversion/tokenizer.h"
+#include "conversion/notable_bytes.h"
 
 namespace quellmark {
 namespace {
 
 constexpr std::string_view ToggleCode = "279";
 
-// On x86-64 the search below also comes in an AVX2 build, chosen at start where the processor
-// has it: twice the bytes per step of the baseline SSE2.
-#if defined(__x86_64__) && defined(__GNUC__)
-#define QUELLMARK_WITH_AVX2 __attribute__((target_clones("avx2", "default")))
-#else
-#define QUELLMARK_WITH_AVX2
-#endif
-
-// The index of the first byte of Bytes that begins "279" or is a CR with something other than
-// LF after it; Bytes.size() if there is none. Only lines holding such a byte need a closer
-// look: every other line is a CR LF line that is copied as it stands. The last two bytes are
-// judged only as far as the bytes after them are present.
-QUELLMARK_WITH_AVX2 std::size_t FindNotableByte(std::string_view Bytes) {
-    const auto* Data = reinterpret_cast<const unsigned char*>(Bytes.data());
-    const std::size_t Size = Bytes.size();
-    constexpr std::size_t Chunk = 64;
-    std::size_t At = 0;
-    // Branch-free over a chunk so that the compiler turns it into vector instructions.
-    for (; At + Chunk + 2 <= Size; At += Chunk) {
-        unsigned Seen = 0;
-        for (std::size_t K = At; K < At + Chunk; ++K) {
-            const unsigned char First = Data[K], Second = Data[K + 1], Third = Data[K + 2];
-            Seen |= static_cast<unsigned>((First == '2') & (Second == '7') & (Third == '9')) |
-                    static_cast<unsigned>((First == '\r') & (Second != '\n'));
-        }
-        if (Seen != 0) {
-            break;
-        }
+// The index of the first space or CR of Bytes from From on; Bytes.size() if there is none.
+std::size_t FindSpaceOrReturn(std::string_view Bytes, std::size_t From) {
+    while (From < Bytes.size() && Bytes[From] != ' ' && Bytes[From] != '\r') {
+        ++From;
     }
-    for (; At + 1 < Size; ++At) {
-        if ((Data[At] == '\r' && Data[At + 1] != '\n') ||
-            (At + 2 < Size && Data[At] == '2' && Data[At + 1] == '7' && Data[At + 2] == '9')) {
-            return At;
-        }
-    }
-    return Size;
+    return From;
 }
 
-// The start of the line that holds Bytes[At], when Bytes starts at the start of a line.
-std::size_t StartOfLine(std::string_view Bytes, std::size_t At) {
-    const auto* Return = static_cast<const char*>(memrchr(Bytes.data(), '\r', At));
-    if (Return == nullptr) {
-        return 0;
-    }
-    const auto After = static_cast<std::size_t>(Return - Bytes.data()) + 1;
-    return After + (After < Bytes.size() && Bytes[After] == '\n' ? 1 : 0);
+std::size_t FindReturn(std::string_view Bytes) {
+    const auto* Return = static_cast<const char*>(std::memchr(Bytes.data(), '\r', Bytes.size()));
+    return Return == nullptr ? Bytes.size() : static_cast<std::size_t>(Return - Bytes.data());
 }
 
 }  // namespace
@@ -63,31 +28,122 @@ TrackPass::TrackPass(TrackReader& Input, TrackWriter& Output) : Input_(Input), O
     Input_.OnBlockReuse([this] { Output_.Flush(); });
 }
 
-bool IsIconToggle(std::string_view Line) {
-    // The split at single spaces, without building the pieces: three or more tokens means two
-    // or more spaces inside the trimmed line, and token 1 lies between the first two.
-    const auto Trimmed = TrimSpaces(Line);
-    const auto First = Trimmed.find(' ');
-    if (First == std::string_view::npos) {
-        return false;
+bool TrackPass::InputExhausted() {
+    if (AfterReturn_) {
+        AfterReturn_ = false;
+        if (Input_.RefillIfEmpty() && Input_.Buffered().front() == '\n') {
+            Input_.Consume(1);
+        }
     }
-    const auto Second = Trimmed.find(' ', First + 1);
-    return Second != std::string_view::npos &&
-           Trimmed.substr(First + 1, Second - First - 1) == ToggleCode;
+    return !Input_.RefillIfEmpty();
+}
+
+// Copies Bytes up to the CR at Return, which ends the line, and writes the line end. A CR LF
+// goes with the copied stretch as it stands.
+void TrackPass::CopyThroughReturn(std::string_view Bytes, std::size_t Return) {
+    if (Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n') {
+        Output_.WriteBorrowed(Bytes.substr(0, Return + 2));
+        Input_.Consume(Return + 2);
+        return;
+    }
+    Output_.WriteBorrowed(Bytes.substr(0, Return));
+    Output_.WriteRaw("\r\n");
+    Input_.Consume(Return + 1);
+    AfterReturn_ = Return + 1 == Bytes.size();
+}
+
+void TrackPass::SkipThroughReturn(std::string_view Bytes, std::size_t Return) {
+    const bool LineFeedFollows = Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n';
+    Input_.Consume(Return + 1 + (LineFeedFollows ? 1 : 0));
+    AfterReturn_ = Return + 1 == Bytes.size();
+}
+
+void TrackPass::CopyRestOfLine() {
+    while (Input_.RefillIfEmpty()) {
+        const auto Bytes = Input_.Buffered();
+        const auto Return = FindReturn(Bytes);
+        if (Return < Bytes.size()) {
+            CopyThroughReturn(Bytes, Return);
+            return;
+        }
+        Output_.WriteBorrowed(Bytes);
+        Input_.Consume(Bytes.size());
+    }
+    // The last line had no line end: it gets one.
+    Output_.WriteRaw("\r\n");
+}
+
+void TrackPass::SkipRestOfLine() {
+    while (Input_.RefillIfEmpty()) {
+        const auto Bytes = Input_.Buffered();
+        const auto Return = FindReturn(Bytes);
+        if (Return < Bytes.size()) {
+            SkipThroughReturn(Bytes, Return);
+            return;
+        }
+        Input_.Consume(Bytes.size());
+    }
+}
+
+void TrackPass::WriteSpaces(std::size_t Count) {
+    static const std::string Spaces(256, ' ');
+    for (; Count > 0; Count -= std::min(Count, Spaces.size())) {
+        Output_.WriteRaw(std::string_view(Spaces).substr(0, Count));
+    }
+}
+
+// Copies one line. Its tokens are those of the line without its leading and trailing spaces,
+// split at single spaces: token 0 is compared with Key as it streams by, and token 1, the
+// only part held, is collected only when token 0 is Key.
+bool TrackPass::ReadKeyLine(std::string_view Key, std::string& Value) {
+    enum class Part { Leading, Token0, Token1 } At = Part::Leading;
+    std::size_t Matched = 0;
+    while (Input_.RefillIfEmpty()) {
+        const auto Bytes = Input_.Buffered();
+        std::size_t Next = 0;
+        while (Next < Bytes.size() && Bytes[Next] != '\r') {
+            const char Byte = Bytes[Next];
+            if (At == Part::Leading && Byte == ' ') {
+                ++Next;
+            } else if (At != Part::Token1 && Byte != ' ' && Matched < Key.size() &&
+                       Key[Matched] == Byte) {
+                At = Part::Token0;
+                ++Matched;
+                ++Next;
+            } else if (At == Part::Token0 && Byte == ' ' && Matched == Key.size()) {
+                At = Part::Token1;
+                ++Next;
+            } else if (At == Part::Token1 && Byte != ' ') {
+                const auto End = FindSpaceOrReturn(Bytes, Next);
+                Value.append(Bytes.substr(Next, End - Next));
+                Next = End;
+            } else {
+                // Token 0 is not Key, or token 1 is complete: the rest is only copied.
+                Output_.WriteBorrowed(Bytes.substr(0, Next));
+                Input_.Consume(Next);
+                CopyRestOfLine();
+                return At == Part::Token1;
+            }
+        }
+        if (Next < Bytes.size()) {
+            CopyThroughReturn(Bytes, Next);
+            return At == Part::Token1 || (At == Part::Token0 && Matched == Key.size());
+        }
+        Output_.WriteBorrowed(Bytes);
+        Input_.Consume(Bytes.size());
+    }
+    Output_.WriteRaw("\r\n");
+    return At == Part::Token1 || (At == Part::Token0 && Matched == Key.size());
 }
 
 bool TrackPass::FindKeyLine(std::string_view Key, std::string& Value) {
-    TokenArray Tokens;
-    while (!Input_.Exhausted()) {
-        const auto Line = Input_.ReadLine();
-        Output_.WriteLine(Line);
-        // A line without the key anywhere cannot start with it, so most lines skip the split.
-        if (Line.find(Key) != std::string_view::npos &&
-            MySplit(TrimSpaces(Line), " ", Tokens) > 0 && Tokens[0] == Key) {
-            Value = Tokens[1];
+    while (!InputExhausted()) {
+        Value.clear();
+        if (ReadKeyLine(Key, Value)) {
             return true;
         }
     }
+    Value.clear();
     return false;
 }
 
@@ -109,46 +165,97 @@ bool TrackPass::FindRecordSection() {
 }
 
 bool TrackPass::LineWalk(int NumLines) {
-    if (Input_.Exhausted()) {
+    if (InputExhausted()) {
         return false;
     }
     for (int Count = 1; Count <= NumLines; ++Count) {
-        Output_.WriteLine(Input_.ReadLine());
-        if (Input_.Exhausted()) {
+        CopyRestOfLine();
+        if (InputExhausted()) {
             return false;
         }
     }
     return true;
 }
 
+// Judges one line from its start. A toggle line, after its leading spaces, reads: the time,
+// one space, "279", a space, and at least one more byte that is not a trailing space. Until
+// that is known, the leading spaces are held as a count, the time and the code as bytes, the
+// spaces after the code as a count; they are written back as read when the line is no toggle.
+bool TrackPass::ReadToggleLine(std::string& ToggleCommandLine) {
+    enum class Part { Leading, Time, Code, Gap } At = Part::Leading;
+    std::size_t Leading = 0, Code = 0, Gap = 0;
+    Time_.clear();
+    const auto WriteHeld = [&] {
+        WriteSpaces(Leading);
+        Output_.WriteRaw(Time_);
+        if (At == Part::Code || At == Part::Gap) {
+            Output_.WriteRaw(" ");
+            Output_.WriteRaw(ToggleCode.substr(0, Code));
+        }
+        WriteSpaces(Gap);
+    };
+    while (Input_.RefillIfEmpty()) {
+        const auto Bytes = Input_.Buffered();
+        for (std::size_t Next = 0; Next < Bytes.size();) {
+            const char Byte = Bytes[Next];
+            if (Byte == '\r') {
+                Input_.Consume(Next);
+                WriteHeld();
+                CopyThroughReturn(Input_.Buffered(), 0);
+                return false;
+            }
+            if (At == Part::Leading && Byte == ' ') {
+                ++Leading;
+                ++Next;
+            } else if (At == Part::Leading || (At == Part::Time && Byte != ' ')) {
+                At = Part::Time;
+                const auto End = FindSpaceOrReturn(Bytes, Next);
+                Time_.append(Bytes.substr(Next, End - Next));
+                Next = End;
+            } else if (At == Part::Time) {
+                At = Part::Code;
+                ++Next;
+            } else if (At == Part::Code && Code < ToggleCode.size() && Byte == ToggleCode[Code]) {
+                ++Code;
+                ++Next;
+            } else if ((At == Part::Code && Byte == ' ' && Code == ToggleCode.size()) ||
+                       (At == Part::Gap && Byte == ' ')) {
+                At = Part::Gap;
+                ++Gap;
+                ++Next;
+            } else if (At == Part::Gap) {
+                ToggleCommandLine.assign(Time_).append(" ").append(ToggleCode);
+                Input_.Consume(Next);
+                SkipRestOfLine();
+                return true;
+            } else {
+                Input_.Consume(Next);
+                WriteHeld();
+                CopyRestOfLine();
+                return false;
+            }
+        }
+        Input_.Consume(Bytes.size());
+    }
+    WriteHeld();
+    Output_.WriteRaw("\r\n");
+    return false;
+}
+
 bool TrackPass::FindNextIconToggle(std::string& ToggleCommandLine) {
-    while (!Input_.Exhausted()) {
+    while (!InputExhausted()) {
+        // Every line before the one that holds the first notable byte is a plain CR LF line,
+        // copied as it stands; that line, or the unfinished last one, is judged on its own.
         const auto Bytes = Input_.Buffered();
         const auto Notable = FindNotableByte(Bytes);
-        if (Notable < Bytes.size()) {
-            // Everything before the notable byte's line is whole CR LF lines.
-            const auto LineStart = StartOfLine(Bytes, Notable);
-            Output_.WriteBorrowed(Bytes.substr(0, LineStart));
-            Input_.Consume(LineStart);
-        } else {
-            // Copy the whole lines; the partial line at the end is judged with the next block.
-            const auto* Return =
-                static_cast<const char*>(memrchr(Bytes.data(), '\r', Bytes.size() - 1));
-            if (Return != nullptr) {
-                const auto Whole = static_cast<std::size_t>(Return - Bytes.data()) + 2;
-                Output_.WriteBorrowed(Bytes.substr(0, Whole));
-                Input_.Consume(Whole);
-            }
-            if (Input_.Fill() || Input_.Exhausted()) {
-                continue;
-            }
-        }
-        const auto Line = Input_.ReadLine();
-        if (IsIconToggle(Line)) {
-            ToggleCommandLine.assign(Line);
+        const auto* Return = static_cast<const char*>(memrchr(Bytes.data(), '\r', Notable));
+        const auto LineStart =
+            Return == nullptr ? 0 : static_cast<std::size_t>(Return - Bytes.data()) + 2;
+        Output_.WriteBorrowed(Bytes.substr(0, LineStart));
+        Input_.Consume(LineStart);
+        if (LineStart < Bytes.size() && ReadToggleLine(ToggleCommandLine)) {
             return true;
         }
-        Output_.WriteLine(Line);
     }
     return false;
 }

@@ -1,4 +1,4 @@
-// Reading a track line by line through a large block, without a copy per line.
+// Reading the input track in blocks, with no copy: the bytes are looked at where they were read.
 #pragma once
 
 #include <cstddef>
@@ -9,34 +9,36 @@
 
 namespace quellmark {
 
-// A line ends at CR LF or at a lone CR; a lone LF is an ordinary character. Read failures
-// throw TrackFileError.
+// Reads up to Size bytes into Buffer as read(2) does: the count, 0 at the end of the input, or
+// -1 with errno set.
+using ReadFunction = std::function<long(char* Buffer, std::size_t Size)>;
+
+// The reader owns one block of BlockSize bytes and never grows it. Read failures throw
+// TrackFileError.
 class TrackReader {
   public:
+    // Reads the file open at Descriptor.
     TrackReader(int Descriptor, std::string Path, std::size_t BlockSize = 1 << 20);
+    // Reads through Read, for input that is no file (the fuzzer's, in memory).
+    TrackReader(ReadFunction Read, std::string Path, std::size_t BlockSize);
 
-    // True once no byte is left to read.
-    bool Exhausted();
-
-    // The next line without its line end; valid until the next call that reads. Call only when
-    // not Exhausted().
-    std::string_view ReadLine();
-
-    // The bytes read but not yet handed out; they always start at the beginning of a line.
+    // The bytes read and not yet consumed; valid until the next RefillIfEmpty.
     std::string_view Buffered() const { return {Block_.data() + Begin_, End_ - Begin_}; }
 
-    // Marks the first Count buffered bytes as handed out.
+    // Marks the first Count buffered bytes as consumed.
     void Consume(std::size_t Count) { Begin_ += Count; }
 
-    // Reads more bytes after those buffered, keeping them. False at the end of the input.
-    bool Fill();
+    // When every buffered byte is consumed, reads the next block into the same memory: this
+    // is a read from the file and can throw. False when nothing is buffered and the input is
+    // at its end.
+    bool RefillIfEmpty();
 
-    // Called before bytes already handed out are overwritten, so that views of them that were
-    // kept can be used up first.
+    // Called before the block is overwritten, so that views of it still held elsewhere can be
+    // used up first.
     void OnBlockReuse(std::function<void()> Action) { BeforeReuse_ = std::move(Action); }
 
   private:
-    int Descriptor_;
+    ReadFunction Read_;
     std::string Path_;
     std::vector<char> Block_;
     std::size_t Begin_ = 0;

@@ -16,7 +16,12 @@ constexpr std::size_t MaxPieces = 512;  // well below IOV_MAX
 }  // namespace
 
 TrackWriter::TrackWriter(int Descriptor, std::string Path, std::size_t BufferSize)
-    : Descriptor_(Descriptor),
+    : TrackWriter([Descriptor](const iovec* Pieces,
+                               int Count) { return ::writev(Descriptor, Pieces, Count); },
+                  std::move(Path), BufferSize) {}
+
+TrackWriter::TrackWriter(WriteFunction Write, std::string Path, std::size_t BufferSize)
+    : Write_(std::move(Write)),
       Path_(std::move(Path)),
       Buffer_(std::max<std::size_t>(BufferSize, 2)) {
     Pending_.reserve(MaxPieces);
@@ -69,7 +74,7 @@ void TrackWriter::Flush() {
     std::size_t First = 0;
     while (First < Pending_.size()) {
         const auto Count = static_cast<int>(std::min(Pending_.size() - First, MaxPieces));
-        const auto Written = ::writev(Descriptor_, &Pending_[First], Count);
+        const auto Written = Write_(&Pending_[First], Count);
         if (Written < 0 && errno == EINTR) {
             continue;
         }

@@ -4,17 +4,24 @@
 #include <sys/uio.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quellmark {
 
+// Writes Count pieces as writev(2) does: the bytes written, or -1 with errno set.
+using WriteFunction = std::function<long(const iovec* Pieces, int Count)>;
+
 // Collects what is written and hands it to the file in large gathered writes. Write failures,
 // short writes included, throw TrackFileError.
 class TrackWriter {
   public:
+    // Writes to the file open at Descriptor.
     TrackWriter(int Descriptor, std::string Path, std::size_t BufferSize = 1 << 20);
+    // Writes through Write, for output that is no file (the fuzzer's, in memory).
+    TrackWriter(WriteFunction Write, std::string Path, std::size_t BufferSize);
 
     // Writes Line followed by CR LF.
     void WriteLine(std::string_view Line);
@@ -32,7 +39,7 @@ class TrackWriter {
   private:
     void Append(const char* Data, std::size_t Size);
 
-    int Descriptor_;
+    WriteFunction Write_;
     std::string Path_;
     std::vector<char> Buffer_;
     std::size_t Used_ = 0;

@@ -63,19 +63,6 @@ std::string ReadFile(const std::string& Path) {
     return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
 }
 
-std::string TrackHead() {
-    std::string Head =
-        "[$$$header]\r\n"
-        "version 3\r\n"
-        "  player WING\r\n"
-        "playerNum 3\r\n"
-        "[$$$record]\r\n";
-    for (int Line = 1; Line <= 20; ++Line) {
-        Head += "  0 " + std::to_string(Line) + " 0 0\r\n";
-    }
-    return Head;
-}
-
 std::string MakeTrack(std::string_view Body) {
     return TrackHead() + std::string(Body);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "conversion/run.h"
+#include "tests/support/track_head.h"
 
 namespace quellmark::test {
 
@@ -33,8 +34,6 @@ std::string ReadFile(const std::string& Path);
 // A track of CR LF lines: a header with the player keys, the record marker, the 20-line
 // preamble, then Body as it stands.
 std::string MakeTrack(std::string_view Body);
-// The lines of MakeTrack up to and including the preamble.
-std::string TrackHead();
 
 // Runs Work in a child process and returns what it returned; empty if the child died first.
 std::string InChild(const std::function<std::string()>& Work);

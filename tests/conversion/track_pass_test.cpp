@@ -75,7 +75,8 @@ RunOutcome ModelConversion(std::string_view Input, IconState State, CommandType 
 // A track that mixes real-looking record lines with every kind of line that a careless
 // search would get wrong.
 std::string GenerateTrack(std::mt19937& Random) {
-    const char* Pieces[] = {
+    const std::string Long(200, 'x'), Spaces(200, ' ');
+    const std::string Pieces[] = {
         "  1520 17 4 0",
         "  1521 279 1 0",
         "  1522 279 0 0",
@@ -96,6 +97,18 @@ std::string GenerateTrack(std::mt19937& Random) {
         "a\nb 279 c",
         "  8 279 1 0 extra tokens here",
         "  9  279 1 0",
+        "  6 27 9 279 1",
+        "  6 2799 279 1",
+        // Longer than the small blocks: plain, key line, toggle line, and runs of spaces around
+        // them.
+        Long,
+        "player " + Long,
+        "playerNum " + Long + " 1",
+        "  1 279 1 " + Long,
+        Spaces + "2 279 1 0",
+        "  3 279" + Spaces + "1",
+        "  4 279" + Spaces,
+        Long + " 279 1 0",
     };
     const char* Ends[] = {"\r\n", "\r\n", "\r\n", "\r\n", "\r", "\n", ""};
     std::uniform_int_distribution<std::size_t> PickPiece(0, std::size(Pieces) - 1);

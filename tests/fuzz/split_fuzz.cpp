@@ -1,5 +1,5 @@
 // MySplit on arbitrary strings and separators: no fault, and the pieces put back together give
-// the string again.
+// the string again; FirstToken agrees with it.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -34,6 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         }
         Check(Joined == Bytes);
     }
+
+    // The pass takes a line's time without splitting it; it must be MySplit's token 0.
+    quellmark::MySplit(quellmark::TrimSpaces(Bytes), " ", Pieces);
+    Check(quellmark::FirstToken(Bytes) == Pieces[0]);
 
     // Any other separator: the first byte says how long it is.
     if (Size > 1) {

@@ -14,6 +14,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "tests/support/track_head.h"
 #include "window/main_window.h"
 #include "window/message_sink.h"
 #include "window/track_file_dialog.h"
@@ -54,11 +55,7 @@ class RecordingSink : public MessageSink {
 };
 
 QByteArray Track(const QByteArray& Body) {
-    QByteArray Text = "[$$$header]\r\n  player WING\r\nplayerNum 3\r\n[$$$record]\r\n";
-    for (int Line = 0; Line < 20; ++Line) {
-        Text += "  0 100 1 0\r\n";
-    }
-    return Text + Body;
+    return QByteArray::fromStdString(test::TrackHead()) + Body;
 }
 
 void WriteFile(const QString& Path, const QByteArray& Content) {

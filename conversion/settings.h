@@ -1,0 +1,22 @@
+// What a conversion run is asked to do and how it ended: shared by the engine, the steps of a
+// run and every front end.
+#pragma once
+
+#include <string>
+
+namespace quellmark {
+
+// The icon display state in which the recording starts.
+enum class IconState { Off, Full, Medium, Low };
+// The command that replaces each recorded icon toggle.
+enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
+enum class RunOutcome { SameFile, Finished, Stopped, Failed };
+
+struct RunSettings {
+    std::string InputPath;
+    std::string OutputPath;
+    IconState InitialIconState = IconState::Off;
+    CommandType ReplacementCommand = CommandType::Views;
+};
+
+}  // namespace quellmark
