@@ -341,7 +341,7 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
         Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
     }
     WriteFile(Directory / "big.trk", MakeTrack(Body));
-    for (const int Signal : {SIGKILL, SIGTERM, SIGHUP}) {
+    for (const int Signal : {SIGKILL, SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(strsignal(Signal));
         const pid_t Child = fork();
         if (Child == 0) {

@@ -1,0 +1,127 @@
+// quellmark-convert: the command-line front end to the conversion engine.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/track_batch.h"
+
+namespace {
+
+const std::string Program = "quellmark-convert";
+
+// GNU's layout: the usage line first, then what the program does; no option labels.
+class GnuFormatter : public CLI::Formatter {
+  public:
+    GnuFormatter() { label("REQUIRED", ""); }
+    std::string make_description(const CLI::App*) const override { return ""; }
+    std::string make_option_name(const CLI::Option* Option, bool Positional) const override {
+        std::string Names = CLI::Formatter::make_option_name(Option, Positional);
+        for (auto At = Names.find(','); At != std::string::npos; At = Names.find(',', At + 2)) {
+            Names.replace(At, 1, ", ");
+        }
+        return Names;
+    }
+    std::string make_usage(const CLI::App* App, std::string) const override {
+        return "Usage: " + Program + " [OPTION]... TRACK...\n" + App->get_description() + "\n";
+    }
+};
+
+template <typename Value>
+std::vector<std::string> NamesOf(const std::map<std::string, Value>& Values) {
+    std::vector<std::string> Names;
+    for (const auto& [Name, Unused] : Values) {
+        Names.push_back(Name);
+    }
+    return Names;
+}
+
+const char* const Footer =
+    R"(Each TRACK becomes NoIcons_<name> in the TRACK's own folder, or in DIR with
+--output-dir; --output names the output of a single TRACK. An output that exists is
+not replaced without --force, and its track counts as failed.
+
+STATE is the icon display the recording starts in, as the window names it:
+  off               Off (the default)
+  range             Range Only
+  range-type        Range & Type
+  range-type-name   Range, Type & Name
+COMMAND takes the place of every recorded icon toggle:
+  views             a view command naming the player (the default)
+  time-compression  a time-compression command
+  none              a null command (the window's Neither)
+
+Exit status:
+  0  every track finished
+  1  a track had no record section (its output is an unchanged copy), failed or
+     was skipped; the other tracks are still converted
+  2  the command line is wrong)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using quellmark::CommandType;
+    using quellmark::IconState;
+    quellmark::BatchOptions Options;
+    std::vector<std::string> Tracks;
+
+    CLI::App App(
+        "Rewrite recorded simulation tracks (.trk) so that they play back with the\n"
+        "on-screen object icons switched off.",
+        Program);
+    App.formatter(std::make_shared<GnuFormatter>());
+    App.footer(Footer);
+    const std::map<std::string, IconState> States = {{"off", IconState::Off},
+                                                     {"range", IconState::Low},
+                                                     {"range-type", IconState::Medium},
+                                                     {"range-type-name", IconState::Full}};
+    const std::map<std::string, CommandType> Commands = {
+        {"views", CommandType::Views},
+        {"time-compression", CommandType::TimeCompression},
+        {"none", CommandType::UseNullCommand}};
+    std::string State = "off", Command = "views";
+    App.add_option("-s,--icon-state", State,
+                   "The icon state the recording starts in (default: off)")
+        ->type_name("STATE")
+        ->check(CLI::IsMember(NamesOf(States)).description(""));
+    App.add_option("-c,--command", Command,
+                   "The command that replaces the icon toggles (default: views)")
+        ->type_name("COMMAND")
+        ->check(CLI::IsMember(NamesOf(Commands)).description(""));
+    App.add_option("-o,--output", Options.OutputPath, "Write the output of the one TRACK to FILE")
+        ->type_name("FILE");
+    App.add_option("-d,--output-dir", Options.OutputFolder, "Write the outputs into DIR")
+        ->type_name("DIR");
+    App.add_flag("-f,--force", Options.Force, "Replace outputs that exist");
+    App.add_flag("-q,--quiet", Options.Quiet, "Print no warnings, only failures");
+    App.add_flag("-v,--verbose", Options.Verbose, "Also name every track that finished");
+    App.set_help_flag("-h,--help", "Print this help and exit");
+    App.set_version_flag("--version", Program + " (Quellmark) " QUELLMARK_VERSION,
+                         "Print the version and exit");
+    App.add_option("TRACK", Tracks, "The recorded tracks to convert")->type_name("")->required();
+
+    try {
+        App.parse(argc, argv);
+        if (!Options.OutputPath.empty() && Tracks.size() > 1) {
+            throw CLI::ValidationError("--output", "takes a single TRACK");
+        }
+        if (!Options.OutputPath.empty() && !Options.OutputFolder.empty()) {
+            throw CLI::ValidationError("--output", "cannot go with --output-dir");
+        }
+        if (Options.Quiet && Options.Verbose) {
+            throw CLI::ValidationError("--quiet", "cannot go with --verbose");
+        }
+    } catch (const CLI::CallForHelp& Call) {
+        return App.exit(Call);
+    } catch (const CLI::CallForVersion& Call) {
+        return App.exit(Call);
+    } catch (const CLI::ParseError& Error) {
+        std::cerr << Program << ": " << Error.what() << "\n"
+                  << "Try '" << Program << " --help' for more information.\n";
+        return 2;
+    }
+    Options.InitialIconState = States.at(State);
+    Options.ReplacementCommand = Commands.at(Command);
+    return quellmark::ConvertTracks(Tracks, Options, Program, std::cerr);
+}

@@ -1,0 +1,73 @@
+#include "cli/track_batch.h"
+
+#include <sys/stat.h>
+
+#include "conversion/run.h"
+
+namespace quellmark {
+namespace {
+
+std::string Quoted(const std::string& Path) {
+    return "'" + Path + "'";
+}
+
+// Runs one track; true when it finished.
+bool ConvertTrack(const std::string& Track, const BatchOptions& Options, const std::string& Program,
+                  std::ostream& Messages) {
+    const std::string Output = OutputPathFor(Track, Options);
+    struct stat Existing {};
+    if (!Options.Force && ::lstat(Output.c_str(), &Existing) == 0) {
+        Messages << Program << ": output track " << Quoted(Output)
+                 << " already exists; use --force to replace it\n";
+        return false;
+    }
+    std::string Reason;
+    switch (ConversionRun({Track, Output, Options.InitialIconState, Options.ReplacementCommand},
+                          &Reason)) {
+        case RunOutcome::Finished:
+            if (Options.Verbose) {
+                Messages << Program << ": " << Quoted(Track) << " -> " << Quoted(Output) << "\n";
+            }
+            return true;
+        case RunOutcome::Stopped:
+            if (!Options.Quiet) {
+                Messages << Program << ": warning: " << Quoted(Track)
+                         << " has no record section, or it ends within 20 lines; " << Quoted(Output)
+                         << " is an unchanged copy\n";
+            }
+            return false;
+        case RunOutcome::SameFile:
+            Messages << Program << ": " << Quoted(Track) << " and " << Quoted(Output)
+                     << ": Input and Output Files Can't Be The Same File\n";
+            return false;
+        case RunOutcome::Failed:
+            break;
+    }
+    Messages << Program << ": " << Reason << "\n";
+    return false;
+}
+
+}  // namespace
+
+std::string OutputPathFor(const std::string& Track, const BatchOptions& Options) {
+    if (!Options.OutputPath.empty()) {
+        return Options.OutputPath;
+    }
+    const auto Slash = Track.rfind('/');
+    const std::string Name = "NoIcons_" + Track.substr(Slash == std::string::npos ? 0 : Slash + 1);
+    if (Options.OutputFolder.empty()) {
+        return Track.substr(0, Slash == std::string::npos ? 0 : Slash + 1) + Name;
+    }
+    return Options.OutputFolder + (Options.OutputFolder.back() == '/' ? "" : "/") + Name;
+}
+
+int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,
+                  const std::string& Program, std::ostream& Messages) {
+    bool AllFinished = true;
+    for (const auto& Track : Tracks) {
+        AllFinished = ConvertTrack(Track, Options, Program, Messages) && AllFinished;
+    }
+    return AllFinished ? 0 : 1;
+}
+
+}  // namespace quellmark

@@ -1,0 +1,32 @@
+// Converting tracks one after another, as the command line asks, with a message for each that
+// did not simply finish.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "conversion/settings.h"
+
+namespace quellmark {
+
+struct BatchOptions {
+    IconState InitialIconState = IconState::Off;
+    CommandType ReplacementCommand = CommandType::Views;
+    std::string OutputPath;    // for a single track; empty: named after each track
+    std::string OutputFolder;  // empty: each track's own folder
+    bool Force = false;        // replace outputs that exist
+    bool Quiet = false;        // no warnings
+    bool Verbose = false;      // a line for every finished track too
+};
+
+// Where Track's output goes: Options.OutputPath, else NoIcons_<name> in Options.OutputFolder
+// or beside Track.
+std::string OutputPathFor(const std::string& Track, const BatchOptions& Options);
+
+// Converts every track, one run each, writing messages to Messages as "<Program>: <message>".
+// A track that fails never stops the others. Returns 0 when every track finished, else 1.
+int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,
+                  const std::string& Program, std::ostream& Messages);
+
+}  // namespace quellmark
