@@ -15,6 +15,7 @@
 #include <QRadioButton>
 
 #include "window/message_sink.h"
+#include "window/track_batch.h"
 #include "window/track_file_dialog.h"
 
 namespace quellmark {
@@ -55,13 +56,15 @@ std::string JoinPath(const QString& Directory, const QString& Name) {
     return QFile::encodeName(QDir::isAbsolutePath(Name) ? Name : Directory + Name).toStdString();
 }
 
-// The local file when Data holds exactly one; empty otherwise.
-QString DroppedFile(const QMimeData* Data) {
-    if (!Data->hasUrls() || Data->urls().size() != 1 || !Data->urls().constFirst().isLocalFile()) {
-        return {};
+// The local files in Data that are not folders.
+QStringList DroppedFiles(const QMimeData* Data) {
+    QStringList Files;
+    for (const auto& Url : Data->urls()) {
+        if (Url.isLocalFile() && !QFileInfo(Url.toLocalFile()).isDir()) {
+            Files << Url.toLocalFile();
+        }
     }
-    const QString File = Data->urls().constFirst().toLocalFile();
-    return QFileInfo(File).isDir() ? QString() : File;
+    return Files;
 }
 
 }  // namespace
@@ -168,6 +171,9 @@ void Main::SetTabOrder() {
 void Main::ConnectActions() {
     connect(cmdRemoveIcons, &QPushButton::clicked, this, &Main::RemoveIcons);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    for (auto* Field : {txtInputTrackFile, txtOutputTrackFile}) {
+        connect(Field, &QLineEdit::textChanged, this, &Main::ShowFullPaths);
+    }
     connect(cmdInputBrowse, &QPushButton::clicked, this, &Main::BrowseInput);
     connect(cmdOutputBrowse, &QPushButton::clicked, this, &Main::BrowseOutput);
 }
@@ -232,6 +238,7 @@ void Main::UseChosenInput() {
     OutputDirectory_ = InputDirectory_;
     txtInputTrackFile->setText(Dialog_.FileTitle());
     txtOutputTrackFile->setText(QStringLiteral("NoIcons_") + Dialog_.FileTitle());
+    ShowFullPaths();
 }
 
 void Main::BrowseOutput() {
@@ -240,22 +247,40 @@ void Main::BrowseOutput() {
     }
     OutputDirectory_ = Dialog_.GetFilePath();
     txtOutputTrackFile->setText(Dialog_.FileTitle());
+    ShowFullPaths();
 }
 
 void Main::dragEnterEvent(QDragEnterEvent* Event) {
-    if (!DroppedFile(Event->mimeData()).isEmpty()) {
+    if (!DroppedFiles(Event->mimeData()).isEmpty()) {
         Event->acceptProposedAction();
     }
 }
 
 void Main::dropEvent(QDropEvent* Event) {
-    const QString File = DroppedFile(Event->mimeData());
-    if (File.isEmpty()) {
+    const QStringList Files = DroppedFiles(Event->mimeData());
+    if (Files.isEmpty()) {
         return;
     }
-    Dialog_.SetFileName(File);
-    UseChosenInput();
     Event->acceptProposedAction();
+    OpenTracks(Files);
+}
+
+void Main::OpenTracks(const QStringList& Tracks) {
+    if (Tracks.size() == 1) {
+        Dialog_.SetFileName(Tracks.constFirst());
+        UseChosenInput();
+    } else if (Tracks.size() > 1) {
+        ConvertTrackList(this, Messages_, Tracks, GetInitialIconState(), GetCommandType());
+    }
+}
+
+// A field shows only the end of a long name, and never the folder: the tooltip says which
+// file "Remove Icons" will use.
+void Main::ShowFullPaths() {
+    txtInputTrackFile->setToolTip(QFile::decodeName(
+        QByteArray::fromStdString(JoinPath(InputDirectory_, txtInputTrackFile->text()))));
+    txtOutputTrackFile->setToolTip(QFile::decodeName(
+        QByteArray::fromStdString(JoinPath(OutputDirectory_, txtOutputTrackFile->text()))));
 }
 
 }  // namespace quellmark

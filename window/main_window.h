@@ -3,6 +3,7 @@
 // and "Bail Out".
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include "conversion/run.h"
@@ -27,13 +28,16 @@ class Main : public QWidget {
     IconState GetInitialIconState() const;
     CommandType GetCommandType() const;
 
+    // Takes one track as the input, as if chosen through the input "Browse"; several are
+    // converted as a list, after one question (see ConvertTrackList).
+    void OpenTracks(const QStringList& Tracks);
+
     // The directories chosen through the dialog, each ending in its separator; empty at start.
     const QString& InputDirectory() const { return InputDirectory_; }
     const QString& OutputDirectory() const { return OutputDirectory_; }
 
   protected:
-    // One local file dropped on the window is taken as the input track, as if chosen through
-    // the input "Browse".
+    // Local files dropped on the window are opened as by OpenTracks; folders are ignored.
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
 
@@ -46,6 +50,7 @@ class Main : public QWidget {
     void BrowseInput();
     void BrowseOutput();
     void UseChosenInput();
+    void ShowFullPaths();
     RunSettings MakeRunSettings() const;
 
     TrackFileDialog& Dialog_;

@@ -5,12 +5,50 @@
 #include <QPushButton>
 
 namespace quellmark {
+namespace {
+
+constexpr QChar ZeroWidthSpace(0x200B);
+constexpr int LongestUnbrokenRun = 40;
+
+// A box no narrower than this keeps "Quellmark" whole in the title bar of any window manager.
+void SetUp(QMessageBox& Box) {
+    Box.setStyleSheet(QStringLiteral("QLabel { min-width: 16em; }"));
+}
+
+}  // namespace
+
+QString BreakableText(const QString& Text) {
+    QString Broken;
+    int Run = 0;
+    for (const QChar Character : Text) {
+        Broken += Character;
+        Run = Character.isSpace() ? 0 : Run + 1;
+        if (Character == QLatin1Char('/') || Run == LongestUnbrokenRun) {
+            Broken += ZeroWidthSpace;
+            Run = 0;
+        }
+    }
+    return Broken;
+}
 
 void MessageBoxSink::ShowMessage(QWidget* Owner, const QString& Text) {
-    QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Quellmark"), Text, QMessageBox::Ok, Owner);
+    QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Quellmark"), BreakableText(Text),
+                    QMessageBox::Ok, Owner);
+    SetUp(Box);
     // Some styles put a picture on the OK button; the box shows text only.
     Box.button(QMessageBox::Ok)->setIcon(QIcon());
     Box.exec();
+}
+
+bool MessageBoxSink::Confirm(QWidget* Owner, const QString& Question) {
+    QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Quellmark"), BreakableText(Question),
+                    QMessageBox::NoButton, Owner);
+    SetUp(Box);
+    auto* Convert = Box.addButton(QMessageBox::tr("Convert"), QMessageBox::AcceptRole);
+    Box.addButton(QMessageBox::Cancel)->setIcon(QIcon());
+    Box.setDefaultButton(Convert);
+    Box.exec();
+    return Box.clickedButton() == Convert;
 }
 
 }  // namespace quellmark

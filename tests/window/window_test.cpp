@@ -14,9 +14,12 @@
 #include <QtTest>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "tests/support/track_head.h"
 #include "window/main_window.h"
 #include "window/message_sink.h"
+#include "window/track_arguments.h"
 #include "window/track_file_dialog.h"
 
 namespace quellmark {
@@ -51,7 +54,13 @@ class ScriptedDialog : public TrackFileDialog {
 class RecordingSink : public MessageSink {
   public:
     void ShowMessage(QWidget*, const QString& Text) override { Messages << Text; }
+    bool Confirm(QWidget*, const QString& Question) override {
+        Questions << Question;
+        return Answer;
+    }
     QStringList Messages;
+    QStringList Questions;
+    bool Answer = true;
 };
 
 QByteArray Track(const QByteArray& Body) {
@@ -412,7 +421,8 @@ class WindowTest : public QObject {
         QTest::addColumn<bool>("Taken");
         const QUrl Track = QUrl::fromLocalFile(QStringLiteral("/pistes d'été/vol 1.trk"));
         QTest::newRow("one local file") << QList<QUrl>{Track} << true;
-        QTest::newRow("two files") << QList<QUrl>{Track, QUrl::fromLocalFile("/b.trk")} << false;
+        QTest::newRow("a file and a folder")
+            << QList<QUrl>{QUrl::fromLocalFile(QDir::tempPath()), Track} << true;
         QTest::newRow("a web address")
             << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.trk"))} << false;
         QTest::newRow("a folder") << QList<QUrl>{QUrl::fromLocalFile(QDir::tempPath())} << false;
@@ -442,6 +452,95 @@ class WindowTest : public QObject {
             QCOMPARE(Fields, QStringList({"", "kept.trk", "", ""}));
         }
         QVERIFY(Dialog->Shown.isEmpty());
+    }
+
+    void droppedTracksAreConvertedAsAList_data() {
+        QTest::addColumn<bool>("Answer");
+        QTest::newRow("convert") << true;
+        QTest::newRow("cancel") << false;
+    }
+
+    void droppedTracksAreConvertedAsAList() {
+        QFETCH(bool, Answer);
+        Sink->Answer = Answer;
+        Window->findChild<QRadioButton*>(QStringLiteral("optTimeCompression"))->click();
+        WriteFile(Path("good.trk"), Track("  9 279 1 0\r\n"));
+        WriteFile(Path("NoIcons_good.trk"), "earlier\r\n");
+        WriteFile(Path("short.trk"), "player W\r\n");
+        QVERIFY(mkfifo(QFile::encodeName(Path("pipe.trk")).constData(), 0600) == 0);
+        QMimeData Data;
+        Data.setUrls({QUrl::fromLocalFile(Path("good.trk")), QUrl::fromLocalFile(Path("short.trk")),
+                      QUrl::fromLocalFile(Path("pipe.trk"))});
+        QDragEnterEvent Enter({200, 150}, Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Window.get(), &Enter);
+        QDropEvent Drop(QPointF(200, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Window.get(), &Drop);
+
+        QCOMPARE(Sink->Questions.size(), 1);
+        QVERIFY(Sink->Questions.constFirst().startsWith("Convert these 3 tracks"));
+        QVERIFY(Sink->Questions.constFirst().endsWith(
+            "These outputs exist and will be replaced:\n" + Path("NoIcons_good.trk")));
+        QVERIFY(InputField()->text().isEmpty());
+        if (!Answer) {
+            QVERIFY(Sink->Messages.isEmpty());
+            QCOMPARE(ReadFile(Path("NoIcons_good.trk")), QByteArray("earlier\r\n"));
+            QVERIFY(!QFileInfo::exists(Path("NoIcons_short.trk")));
+            return;
+        }
+        QCOMPARE(Sink->Messages,
+                 QStringList({"good.trk: finished\nshort.trk: no record section, copied "
+                              "unchanged\npipe.trk: Can't open input track '" +
+                              Path("pipe.trk") + "': Not a regular file"}));
+        QCOMPARE(ReadFile(Path("NoIcons_good.trk")), Track("  9 24 1 0\r\n"));
+        QCOMPARE(ReadFile(Path("NoIcons_short.trk")), QByteArray("player W\r\n"));
+        QVERIFY(!QFileInfo::exists(Path("NoIcons_pipe.trk")));
+    }
+
+    void argumentsNameTracks_data() {
+        QTest::addColumn<QStringList>("Arguments");
+        QTest::addColumn<int>("Tracks");
+        QTest::addColumn<QString>("Problems");
+        QTest::newRow("none") << QStringList{} << 0 << "";
+        QTest::newRow("one track") << QStringList{"a b.trk"} << 1 << "";
+        QTest::newRow("several, one as an address")
+            << QStringList{"a b.trk", "file://<folder>/c.trk"} << 2 << "";
+        QTest::newRow("a folder") << QStringList{"folder"} << 0
+                                  << "Can't open 'folder': it is a folder, not a track";
+        QTest::newRow("a missing file")
+            << QStringList{"none.trk", "a b.trk"} << 1 << "Can't open 'none.trk': no such file";
+        QTest::newRow("a web address")
+            << QStringList{"https://example.org/a.trk"} << 0
+            << "Can't open 'https://example.org/a.trk': not a local file";
+    }
+
+    void argumentsNameTracks() {
+        QFETCH(QStringList, Arguments);
+        Arguments.replaceInStrings(QStringLiteral("<folder>"), Folder->path());
+        QFETCH(int, Tracks);
+        QFETCH(QString, Problems);
+        WriteFile(Path("a b.trk"), "x");
+        WriteFile(Path("c.trk"), "x");
+        QDir(Folder->path()).mkdir(QStringLiteral("folder"));
+        const QString Before = QDir::currentPath();
+        QDir::setCurrent(Folder->path());
+        const auto Checked = CheckTrackArguments(Arguments);
+        QDir::setCurrent(Before);
+        QCOMPARE(Checked.Tracks.size(), Tracks);
+        QCOMPARE(Checked.Problems.join('\n'), Problems);
+        if (Tracks > 0) {
+            QCOMPARE(Checked.Tracks.constFirst(), Path("a b.trk"));
+            Window->OpenTracks(Checked.Tracks.mid(0, 1));
+            QCOMPARE(InputField()->text(), QStringLiteral("a b.trk"));
+            QCOMPARE(InputField()->toolTip(), Path("a b.trk"));
+            QCOMPARE(OutputField()->toolTip(), Path("NoIcons_a b.trk"));
+        }
+    }
+
+    void longNamesCanWrap() {
+        const QString Name = QStringLiteral("/tracks/") + QString(100, QLatin1Char('x'));
+        const QString Broken = BreakableText(Name);
+        QCOMPARE(QString(Broken).remove(QChar(0x200B)), Name);
+        QVERIFY(Broken.count(QChar(0x200B)) >= 4);
     }
 
     void fieldsAreNamedByTheirLabels() {
