@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "window/message_sink.h"
 #include "window/track_batch.h"
@@ -72,7 +73,9 @@ QStringList DroppedFiles(const QMimeData* Data) {
 Main::Main(TrackFileDialog& Dialog, MessageSink& Messages, QWidget* Parent)
     : QWidget(Parent), Dialog_(Dialog), Messages_(Messages) {
     setWindowTitle(QStringLiteral("Quellmark"));
-    setWindowIcon(QIcon(QStringLiteral(":/quellmark.svg")));
+    // Drawing the icon loads the SVG support, which would delay the window: it comes just after.
+    QTimer::singleShot(0, this,
+                       [this] { setWindowIcon(QIcon(QStringLiteral(":/quellmark.svg"))); });
     setAcceptDrops(true);
     setFont(CaptionFont(12));
     setFixedSize(FromTwips(0, 0, 6540, 4425).size());

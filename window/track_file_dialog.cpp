@@ -1,8 +1,26 @@
 #include "window/track_file_dialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileInfo>
 
 namespace quellmark {
+namespace {
+
+// Qt's dialog can leave the completion popup of its name field on screen after a name was
+// typed and Enter pressed; the popup then holds the keyboard and the window takes no keys.
+void HideCompletion(QFileDialog& Dialog) {
+    for (auto* Completer : Dialog.findChildren<QCompleter*>()) {
+        if (Completer->popup() != nullptr && Completer->popup()->isVisible()) {
+            Completer->popup()->hide();
+        }
+    }
+    if (auto* Owner = Dialog.parentWidget(); Owner != nullptr) {
+        Owner->activateWindow();
+    }
+}
+
+}  // namespace
 
 QString TrackFileDialog::FileTitle() const {
     return QFileInfo(FileName()).fileName();
@@ -13,22 +31,32 @@ QString TrackFileDialog::GetFilePath() const {
 }
 
 void QtTrackFileDialog::Prepare(QWidget* Owner) {
-    Dialog_ = new QFileDialog(Owner);
-    Dialog_->setOption(QFileDialog::DontUseNativeDialog);
-    Dialog_->setFileMode(QFileDialog::AnyFile);
-    Dialog_->setNameFilters(
-        {QStringLiteral("Track Files (*.trk)"), QStringLiteral("All Files (*)")});
+    Owner_ = Owner;
+}
+
+QFileDialog& QtTrackFileDialog::Dialog() {
+    if (Dialog_.isNull()) {
+        Dialog_ = new QFileDialog(Owner_);
+        Dialog_->setOption(QFileDialog::DontUseNativeDialog);
+        Dialog_->setFileMode(QFileDialog::AnyFile);
+        Dialog_->setNameFilters(
+            {QStringLiteral("Track Files (*.trk)"), QStringLiteral("All Files (*)")});
+    }
+    return *Dialog_;
 }
 
 bool QtTrackFileDialog::Show(QFileDialog::AcceptMode Mode) {
-    Dialog_->setAcceptMode(Mode);
+    QFileDialog& Shown = Dialog();
+    Shown.setAcceptMode(Mode);
     if (!FileName_.isEmpty()) {
-        Dialog_->selectFile(FileName_);
+        Shown.selectFile(FileName_);
     }
-    if (Dialog_->exec() != QDialog::Accepted || Dialog_->selectedFiles().isEmpty()) {
+    const bool Chosen = Shown.exec() == QDialog::Accepted && !Shown.selectedFiles().isEmpty();
+    HideCompletion(Shown);
+    if (!Chosen) {
         return false;
     }
-    FileName_ = Dialog_->selectedFiles().constFirst();
+    FileName_ = Shown.selectedFiles().constFirst();
     return true;
 }
 

@@ -14,7 +14,7 @@ class TrackFileDialog {
   public:
     virtual ~TrackFileDialog() = default;
 
-    // Called once when the window loads.
+    // Called once when the window loads; the dialog itself may be built on first use.
     virtual void Prepare(QWidget* Owner) = 0;
     // Modal open and save dialogs, opened on the file chosen last. True when the user chose a
     // file, which FileName() then holds; false when the dialog was cancelled.
@@ -43,7 +43,10 @@ class QtTrackFileDialog : public TrackFileDialog {
 
   private:
     bool Show(QFileDialog::AcceptMode Mode);
+    QFileDialog& Dialog();
 
+    // Building Qt's dialog takes longer than the whole window, so it waits for its first use.
+    QPointer<QWidget> Owner_;
     QPointer<QFileDialog> Dialog_;
     QString FileName_;
 };
