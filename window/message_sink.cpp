@@ -1,5 +1,6 @@
 #include "window/message_sink.h"
 
+#include <QGridLayout>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,8 +12,14 @@ constexpr QChar ZeroWidthSpace(0x200B);
 constexpr int LongestUnbrokenRun = 40;
 
 // A box no narrower than this keeps "Quellmark" whole in the title bar of any window manager.
+// The box sizes itself from its layout, so the width goes in as a spacer there.
 void SetUp(QMessageBox& Box) {
-    Box.setStyleSheet(QStringLiteral("QLabel { min-width: 16em; }"));
+    auto* Layout = qobject_cast<QGridLayout*>(Box.layout());
+    if (Layout != nullptr) {
+        const int Width = Box.fontMetrics().horizontalAdvance(QStringLiteral("Quellmark")) * 3;
+        Layout->addItem(new QSpacerItem(Width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                        Layout->rowCount(), 0, 1, Layout->columnCount());
+    }
 }
 
 }  // namespace
