@@ -14,7 +14,10 @@ TrackReader::TrackReader(int Descriptor, std::string Path, std::size_t BlockSize
           std::move(Path), BlockSize) {}
 
 TrackReader::TrackReader(ReadFunction Read, std::string Path, std::size_t BlockSize)
-    : Read_(std::move(Read)), Path_(std::move(Path)), Block_(BlockSize) {}
+    : Read_(std::move(Read)),
+      Path_(std::move(Path)),
+      Block_(std::make_unique_for_overwrite<char[]>(BlockSize)),
+      BlockSize_(BlockSize) {}
 
 bool TrackReader::RefillIfEmpty() {
     if (Begin_ < End_) {
@@ -28,7 +31,7 @@ bool TrackReader::RefillIfEmpty() {
     }
     Begin_ = End_ = 0;
     for (;;) {
-        const auto Count = Read_(Block_.data(), Block_.size());
+        const auto Count = Read_(Block_.get(), BlockSize_);
         if (Count > 0) {
             End_ = static_cast<std::size_t>(Count);
             return true;

@@ -3,9 +3,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quellmark {
 
@@ -23,7 +23,7 @@ class TrackReader {
     TrackReader(ReadFunction Read, std::string Path, std::size_t BlockSize);
 
     // The bytes read and not yet consumed; valid until the next RefillIfEmpty.
-    std::string_view Buffered() const { return {Block_.data() + Begin_, End_ - Begin_}; }
+    std::string_view Buffered() const { return {Block_.get() + Begin_, End_ - Begin_}; }
 
     // Marks the first Count buffered bytes as consumed.
     void Consume(std::size_t Count) { Begin_ += Count; }
@@ -40,7 +40,8 @@ class TrackReader {
   private:
     ReadFunction Read_;
     std::string Path_;
-    std::vector<char> Block_;
+    std::unique_ptr<char[]> Block_;  // left uninitialized: read() fills what is used
+    std::size_t BlockSize_;
     std::size_t Begin_ = 0;
     std::size_t End_ = 0;
     bool AtEnd_ = false;

@@ -23,9 +23,8 @@ TrackWriter::TrackWriter(int Descriptor, std::string Path, std::size_t BufferSiz
 TrackWriter::TrackWriter(WriteFunction Write, std::string Path, std::size_t BufferSize)
     : Write_(std::move(Write)),
       Path_(std::move(Path)),
-      Buffer_(std::max<std::size_t>(BufferSize, 2)) {
-    Pending_.reserve(MaxPieces);
-}
+      Buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(BufferSize, 2))),
+      BufferSize_(std::max<std::size_t>(BufferSize, 2)) {}
 
 void TrackWriter::WriteLine(std::string_view Line) {
     WriteRaw(Line);
@@ -34,12 +33,12 @@ void TrackWriter::WriteLine(std::string_view Line) {
 
 void TrackWriter::WriteRaw(std::string_view Bytes) {
     while (!Bytes.empty()) {
-        if (Used_ == Buffer_.size() || Pending_.size() == MaxPieces) {
+        if (Used_ == BufferSize_ || Pending_.size() == MaxPieces) {
             Flush();
         }
-        const auto Size = std::min(Bytes.size(), Buffer_.size() - Used_);
-        std::memcpy(Buffer_.data() + Used_, Bytes.data(), Size);
-        Append(Buffer_.data() + Used_, Size);
+        const auto Size = std::min(Bytes.size(), BufferSize_ - Used_);
+        std::memcpy(Buffer_.get() + Used_, Bytes.data(), Size);
+        Append(Buffer_.get() + Used_, Size);
         Used_ += Size;
         Bytes.remove_prefix(Size);
     }
@@ -53,7 +52,7 @@ void TrackWriter::WriteBorrowed(std::string_view Bytes) {
         Flush();
     }
     Append(Bytes.data(), Bytes.size());
-    if (PendingBytes_ >= Buffer_.size()) {
+    if (PendingBytes_ >= BufferSize_) {
         Flush();
     }
 }

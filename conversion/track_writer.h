@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,8 @@ class TrackWriter {
 
     WriteFunction Write_;
     std::string Path_;
-    std::vector<char> Buffer_;
+    std::unique_ptr<char[]> Buffer_;  // left uninitialized: only written parts are sent
+    std::size_t BufferSize_;
     std::size_t Used_ = 0;
     std::vector<iovec> Pending_;
     std::size_t PendingBytes_ = 0;

@@ -6,8 +6,9 @@
 
 namespace quellmark::test {
 
-inline std::vector<std::string_view> SplitTrackLines(std::string_view Bytes) {
-    std::vector<std::string_view> Lines;
+// Fills Lines, keeping its memory from call to call.
+inline void SplitTrackLines(std::string_view Bytes, std::vector<std::string_view>& Lines) {
+    Lines.clear();
     std::size_t At = 0;
     while (At < Bytes.size()) {
         const auto Return = Bytes.find('\r', At);
@@ -18,6 +19,11 @@ inline std::vector<std::string_view> SplitTrackLines(std::string_view Bytes) {
         Lines.push_back(Bytes.substr(At, Return - At));
         At = Return + 1 + (Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n' ? 1 : 0);
     }
+}
+
+inline std::vector<std::string_view> SplitTrackLines(std::string_view Bytes) {
+    std::vector<std::string_view> Lines;
+    SplitTrackLines(Bytes, Lines);
     return Lines;
 }
 
