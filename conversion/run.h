@@ -8,11 +8,12 @@
 
 namespace quellmark {
 
-// Converts Settings.InputPath into Settings.OutputPath. SameFile when both name the same file
-// (nothing is opened); Stopped when the input ends before its record section and preamble are
-// through (the output then holds a copy of the input); Finished otherwise. Failed when a file
-// operation fails: FailureReason, when given, then receives a message naming the file and the
-// reason, and any earlier file at the output path is left as it was.
+// Converts Settings.InputPath into Settings.OutputPath. SameFile when both name the same file,
+// as strings or as the kernel resolves them (nothing is written); Stopped when the input ends
+// before its record section and preamble are through (the output then holds a copy of the
+// input); Finished otherwise. Failed when a file operation fails or memory runs out:
+// FailureReason, when given, then receives a message naming the file or folder and the
+// reason, and any earlier file at the output path is left as it was. Throws nothing.
 RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason = nullptr);
 
 }  // namespace quellmark
