@@ -1,14 +1,19 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
 #include <linux/fs.h>
+#include <linux/seccomp.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -354,6 +359,41 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
         waitpid(Child, nullptr, 0);
         EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
     }
+}
+
+// Makes open(2) with O_TMPFILE fail as on a filesystem without unnamed files, for this process.
+bool RefuseUnnamedFiles() {
+    sock_filter Filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_TMPFILE & ~O_DIRECTORY, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog Program{static_cast<unsigned short>(std::size(Filter)), Filter};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &Program) == 0;
+}
+
+TEST_F(RunFailure, WorksWhereTheFolderHasNoUnnamedFiles) {
+    fs::permissions(Directory / "earlier.trk", fs::perms(0640));
+    const auto Finished = std::to_string(static_cast<int>(RunOutcome::Finished)) + " ";
+    const std::string Report = InChild([&] {
+        if (!RefuseUnnamedFiles()) {
+            return std::string("no filter");
+        }
+        umask(022);
+        const auto New = Run(Directory / "in.trk", Directory / "new.trk");
+        const auto Replaced = Run(Directory / "in.trk", Directory / "earlier.trk");
+        return std::to_string(static_cast<int>(New)) + " " +
+               std::to_string(static_cast<int>(Replaced)) + " " + Reason;
+    });
+    EXPECT_EQ(Report, std::to_string(static_cast<int>(RunOutcome::Finished)) + " " + Finished);
+    EXPECT_EQ(fs::status(Directory / "new.trk").permissions(), fs::perms(0644));
+    EXPECT_EQ(fs::status(Directory / "earlier.trk").permissions(), fs::perms(0640));
+    EXPECT_EQ(ReadFile(Directory / "earlier.trk"), ReadFile(Directory / "new.trk"));
+    EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|new.trk");
 }
 
 // Root only: other users, the kernel's link protection, folder flags.
