@@ -71,6 +71,8 @@ __attribute__((target("avx2"))) std::uint64_t NotableMaskAvx2(const unsigned cha
     return Mask;
 }
 
+// The same chunk loop twice: a loop shared through a template cannot take the AVX2 mask in
+// line, since the compiler inlines AVX2 code only into AVX2 functions.
 std::size_t FindSse2(const unsigned char* Data, std::size_t Size) {
     std::size_t At = 0;
     for (; At + Chunk + Reach <= Size; At += Chunk) {

@@ -38,50 +38,36 @@ bool TrackPass::InputExhausted() {
     return !Input_.RefillIfEmpty();
 }
 
-// Copies Bytes up to the CR at Return, which ends the line, and writes the line end. A CR LF
-// goes with the copied stretch as it stands.
-void TrackPass::CopyThroughReturn(std::string_view Bytes, std::size_t Return) {
-    if (Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n') {
-        Output_.WriteBorrowed(Bytes.substr(0, Return + 2));
-        Input_.Consume(Return + 2);
-        return;
-    }
-    Output_.WriteBorrowed(Bytes.substr(0, Return));
-    Output_.WriteRaw("\r\n");
-    Input_.Consume(Return + 1);
-    AfterReturn_ = Return + 1 == Bytes.size();
-}
-
-void TrackPass::SkipThroughReturn(std::string_view Bytes, std::size_t Return) {
+// Ends the line at the CR at Return in Bytes, copying Bytes up to it and writing the line end
+// unless the line is skipped. A CR LF goes with the copied stretch as it stands.
+void TrackPass::EndLineAt(std::string_view Bytes, std::size_t Return, Rest What) {
     const bool LineFeedFollows = Return + 1 < Bytes.size() && Bytes[Return + 1] == '\n';
+    if (What == Rest::Copy && LineFeedFollows) {
+        Output_.WriteBorrowed(Bytes.substr(0, Return + 2));
+    } else if (What == Rest::Copy) {
+        Output_.WriteBorrowed(Bytes.substr(0, Return));
+        Output_.WriteRaw("\r\n");
+    }
     Input_.Consume(Return + 1 + (LineFeedFollows ? 1 : 0));
     AfterReturn_ = Return + 1 == Bytes.size();
 }
 
-void TrackPass::CopyRestOfLine() {
+void TrackPass::FinishLine(Rest What) {
     while (Input_.RefillIfEmpty()) {
         const auto Bytes = Input_.Buffered();
         const auto Return = FindReturn(Bytes);
         if (Return < Bytes.size()) {
-            CopyThroughReturn(Bytes, Return);
+            EndLineAt(Bytes, Return, What);
             return;
         }
-        Output_.WriteBorrowed(Bytes);
+        if (What == Rest::Copy) {
+            Output_.WriteBorrowed(Bytes);
+        }
         Input_.Consume(Bytes.size());
     }
-    // The last line had no line end: it gets one.
-    Output_.WriteRaw("\r\n");
-}
-
-void TrackPass::SkipRestOfLine() {
-    while (Input_.RefillIfEmpty()) {
-        const auto Bytes = Input_.Buffered();
-        const auto Return = FindReturn(Bytes);
-        if (Return < Bytes.size()) {
-            SkipThroughReturn(Bytes, Return);
-            return;
-        }
-        Input_.Consume(Bytes.size());
+    // The last line had no line end: a copied one gets one.
+    if (What == Rest::Copy) {
+        Output_.WriteRaw("\r\n");
     }
 }
 
@@ -121,12 +107,12 @@ bool TrackPass::ReadKeyLine(std::string_view Key, std::string& Value) {
                 // Token 0 is not Key, or token 1 is complete: the rest is only copied.
                 Output_.WriteBorrowed(Bytes.substr(0, Next));
                 Input_.Consume(Next);
-                CopyRestOfLine();
+                FinishLine(Rest::Copy);
                 return At == Part::Token1;
             }
         }
         if (Next < Bytes.size()) {
-            CopyThroughReturn(Bytes, Next);
+            EndLineAt(Bytes, Next, Rest::Copy);
             return At == Part::Token1 || (At == Part::Token0 && Matched == Key.size());
         }
         Output_.WriteBorrowed(Bytes);
@@ -136,14 +122,13 @@ bool TrackPass::ReadKeyLine(std::string_view Key, std::string& Value) {
     return At == Part::Token1 || (At == Part::Token0 && Matched == Key.size());
 }
 
+// Value gets bytes only from a line whose token 0 is Key, so it stays empty until one is found.
 bool TrackPass::FindKeyLine(std::string_view Key, std::string& Value) {
     while (!InputExhausted()) {
-        Value.clear();
         if (ReadKeyLine(Key, Value)) {
             return true;
         }
     }
-    Value.clear();
     return false;
 }
 
@@ -169,7 +154,7 @@ bool TrackPass::LineWalk(int NumLines) {
         return false;
     }
     for (int Count = 1; Count <= NumLines; ++Count) {
-        CopyRestOfLine();
+        FinishLine(Rest::Copy);
         if (InputExhausted()) {
             return false;
         }
@@ -201,7 +186,7 @@ bool TrackPass::ReadToggleLine(std::string& ToggleCommandLine) {
             if (Byte == '\r') {
                 Input_.Consume(Next);
                 WriteHeld();
-                CopyThroughReturn(Input_.Buffered(), 0);
+                EndLineAt(Input_.Buffered(), 0, Rest::Copy);
                 return false;
             }
             if (At == Part::Leading && Byte == ' ') {
@@ -226,12 +211,12 @@ bool TrackPass::ReadToggleLine(std::string& ToggleCommandLine) {
             } else if (At == Part::Gap) {
                 ToggleCommandLine.assign(Time_).append(" ").append(ToggleCode);
                 Input_.Consume(Next);
-                SkipRestOfLine();
+                FinishLine(Rest::Skip);
                 return true;
             } else {
                 Input_.Consume(Next);
                 WriteHeld();
-                CopyRestOfLine();
+                FinishLine(Rest::Copy);
                 return false;
             }
         }

@@ -54,10 +54,10 @@ class TrackPass {
     bool FindKeyLine(std::string_view Key, std::string& Value);
     bool ReadKeyLine(std::string_view Key, std::string& Value);
     bool ReadToggleLine(std::string& ToggleCommandLine);
-    void CopyRestOfLine();
-    void SkipRestOfLine();
-    void CopyThroughReturn(std::string_view Bytes, std::size_t Return);
-    void SkipThroughReturn(std::string_view Bytes, std::size_t Return);
+    // What becomes of the rest of a line once it is judged.
+    enum class Rest { Copy, Skip };
+    void FinishLine(Rest What);
+    void EndLineAt(std::string_view Bytes, std::size_t Return, Rest What);
     void WriteSpaces(std::size_t Count);
 
     TrackReader& Input_;

@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
     const struct {
         const char* Name;
         char First;
-        std::string Track;
-    } Seeds[] = {
+        std::string Text;
+    } Tracks[] = {
         {"views-off.trk", 0, Head + Body},
         {"time-low.trk", 7, Head + Body},
         {"null-full-cr.trk", 9, Head + BodyWithCr},
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
         {"marker-at-end.trk", 1, Head.substr(0, Head.find("[$$$record]\r\n") + 13)},
         {"lf-only.trk", 3, "player W\nplayerNum 1\n"},
     };
-    for (const auto& Seed : Seeds) {
-        std::ofstream(Folder / Seed.Name, std::ios::binary) << Seed.First << Seed.Track;
+    for (const auto& Track : Tracks) {
+        std::ofstream(Folder / Track.Name, std::ios::binary) << Track.First << Track.Text;
     }
     return 0;
 }
