@@ -22,8 +22,10 @@ bool ConvertTrack(const std::string& Track, const BatchOptions& Options, const s
         return false;
     }
     std::string Reason;
-    switch (ConversionRun({Track, Output, Options.InitialIconState, Options.ReplacementCommand},
-                          &Reason)) {
+    // Without --force a file that appears at the output path during the run is kept as well.
+    const auto IfExists = Options.Force ? ExistingOutput::Replace : ExistingOutput::Keep;
+    switch (ConversionRun(
+        {Track, Output, Options.InitialIconState, Options.ReplacementCommand, IfExists}, &Reason)) {
         case RunOutcome::Finished:
             if (Options.Verbose) {
                 Messages << Program << ": " << Quoted(Track) << " -> " << Quoted(Output) << "\n";

@@ -5,20 +5,50 @@
 
 #include <cerrno>
 
+#include "conversion/path_entry.h"
 #include "conversion/track_file_error.h"
 
 namespace quellmark {
+namespace {
 
-InputTrack OpenInputTrack(const std::string& Path) {
-    static const std::string Action = "Can't open input track";
-    // O_NONBLOCK keeps the open of a pipe without a writer from waiting forever; it has no
-    // effect on the regular files that pass the check below.
-    FileDescriptor File(::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+const std::string Action = "Can't open input track";
+
+// Opens for reading the regular file open at Located (O_PATH). The open waits, as cp does, for
+// a file server to break a lease (Samba oplocks, NFS delegations) instead of failing.
+FileDescriptor ReopenForReading(const FileDescriptor& Located, const std::string& Path,
+                                const FileIdentity& Identity) {
+    constexpr int Flags = O_RDONLY | O_CLOEXEC | O_NOCTTY;
+    // The /proc name reaches the very file already checked; the path might lead elsewhere by now.
+    FileDescriptor File(DescriptorPathsWork() ? ::open(DescriptorPath(Located.Get()).c_str(), Flags)
+                                              : ::open(Path.c_str(), Flags | O_NONBLOCK));
+    if (!File.IsOpen() && errno == EWOULDBLOCK) {
+        File = FileDescriptor(::open(Path.c_str(), Flags));
+    }
     if (!File.IsOpen()) {
         ThrowFileError(Action, Path, errno);
     }
     struct stat Status {};
     if (::fstat(File.Get(), &Status) != 0) {
+        ThrowFileError(Action, Path, errno);
+    }
+    if (FileIdentity{Status.st_dev, Status.st_ino} != Identity) {
+        throw TrackFileError(FileErrorText(Action, Path, "Changed while it was opened"));
+    }
+    ::fcntl(File.Get(), F_SETFL, 0);
+    return File;
+}
+
+}  // namespace
+
+InputTrack OpenInputTrack(const std::string& Path) {
+    // Looked at before it is opened for reading, so that a pipe without a writer cannot keep
+    // the open waiting.
+    const FileDescriptor Located(::open(Path.c_str(), O_PATH | O_CLOEXEC));
+    if (!Located.IsOpen()) {
+        ThrowFileError(Action, Path, errno);
+    }
+    struct stat Status {};
+    if (::fstat(Located.Get(), &Status) != 0) {
         ThrowFileError(Action, Path, errno);
     }
     if (S_ISDIR(Status.st_mode)) {
@@ -27,10 +57,10 @@ InputTrack OpenInputTrack(const std::string& Path) {
     if (!S_ISREG(Status.st_mode)) {
         ThrowNotRegularFile(Action, Path);
     }
+    const FileIdentity Identity{Status.st_dev, Status.st_ino};
+    FileDescriptor File = ReopenForReading(Located, Path, Identity);
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return {std::move(File),
-            static_cast<std::uint64_t>(Status.st_size),
-            {Status.st_dev, Status.st_ino}};
+    return {std::move(File), static_cast<std::uint64_t>(Status.st_size), Identity};
 }
 
 }  // namespace quellmark

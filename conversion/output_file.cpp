@@ -1,12 +1,12 @@
 #include "conversion/output_file.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <random>
 
 #include "conversion/file_attributes.h"
@@ -15,9 +15,12 @@
 namespace quellmark {
 namespace {
 
+const std::string CreateAction = "Can't create output track";
+const std::string CreateInFolder = "Can't create a file in folder";
+
 // Short, so that it fits beside any name the folder accepts.
 std::string MakeTemporaryName() {
-    static std::mt19937_64 Random{std::random_device{}()};
+    static thread_local std::mt19937_64 Random{std::random_device{}()};
     static const char Digits[] = "0123456789abcdef";
     std::string Name = ".quellmark-000000000000";
     for (auto At = Name.size() - 12; At < Name.size(); ++At) {
@@ -28,36 +31,55 @@ std::string MakeTemporaryName() {
 
 // In an append-only folder a name can be added but not renamed or removed, so a temporary
 // name there could never be cleaned up.
-bool IsAppendOnly(const OutputTarget& Target) {
-    int Flags = 0;
-    return Target.FolderReadable && ::ioctl(Target.Folder.Get(), FS_IOC_GETFLAGS, &Flags) == 0 &&
-           (Flags & FS_APPEND_FL) != 0;
+bool IsAppendOnly(int Descriptor) {
+    struct statx Status {};
+    return ::statx(Descriptor, "", AT_EMPTY_PATH, 0, &Status) == 0 &&
+           (Status.stx_attributes & Status.stx_attributes_mask & STATX_ATTR_APPEND) != 0;
 }
 
-// The mode a new file gets from open(2) with 0666.
-mode_t DefaultMode() {
-    // The program has one thread, so reading the mask by setting it is safe.
+// Read while the program has one thread: setting the mask is the only portable way to read it.
+const mode_t StartMask = [] {
     const mode_t Mask = ::umask(0);
     ::umask(Mask);
-    return 0666 & ~Mask;
+    return Mask;
+}();
+
+// The mode a new file gets from open(2) with 0666. The mask is read from /proc where it is
+// mounted, since reading it by setting it would race with other threads that create files.
+mode_t DefaultMode() {
+    std::ifstream Status("/proc/self/status");
+    for (std::string Line; std::getline(Status, Line);) {
+        if (Line.rfind("Umask:", 0) == 0) {
+            return 0666 & ~static_cast<mode_t>(std::stoul(Line.substr(6), nullptr, 8));
+        }
+    }
+    return 0666 & ~StartMask;
 }
 
 }  // namespace
 
-OutputFile::OutputFile(OutputTarget Target) : Target_(std::move(Target)) {
+OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
+    : Target_(std::move(Target)) {
     const bool Replacing = Target_.Existing.IsOpen();
-    if (Replacing && IsAppendOnly(Target_)) {
+    if (Replacing && !Target_.MayReplace) {
+        ThrowFileError(CreateAction, Target_.Path, EEXIST);
+    }
+    if (Replacing && IsAppendOnly(Target_.Entry.Folder.Get())) {
         ThrowFolderError("Can't replace a file in folder", EPERM);
     }
+    CheckRoom(ExpectedSize);
     // An unnamed file cannot be opened by anyone else, so a new one can take the ordinary
     // mode (umask or default ACL) from the start; one that replaces a file starts private.
-    File_ = FileDescriptor(::openat(Target_.Folder.Get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
-                                    Replacing ? 0600 : 0666));
-    Unnamed_ = File_.IsOpen();
-    if (!Unnamed_) {
-        if (errno != EOPNOTSUPP && errno != EISDIR) {
-            ThrowFolderError("Can't create a file in folder", errno);
+    // It is linked by its /proc name, so without /proc it could never get a name.
+    if (DescriptorPathsWork()) {
+        File_ = FileDescriptor(::openat(Target_.Entry.Folder.Get(), ".",
+                                        O_TMPFILE | O_WRONLY | O_CLOEXEC, Replacing ? 0600 : 0666));
+        Unnamed_ = File_.IsOpen();
+        if (!Unnamed_ && errno != EOPNOTSUPP && errno != EISDIR) {
+            ThrowFolderError(CreateInFolder, errno);
         }
+    }
+    if (!Unnamed_) {
         CreateNamed();
     }
     struct sigaction Ignore {};
@@ -68,89 +90,164 @@ OutputFile::OutputFile(OutputTarget Target) : Target_(std::move(Target)) {
 OutputFile::~OutputFile() {
     ::sigaction(SIGXFSZ, &FileSizeSignal_, nullptr);
     if (!Committed_ && !TemporaryName_.empty()) {
-        ::unlinkat(Target_.Folder.Get(), TemporaryName_.c_str(), 0);
+        ::unlinkat(Target_.Entry.Folder.Get(), TemporaryName_.c_str(), 0);
+    }
+    Cleanup_.Forget();
+}
+
+// A track that cannot fit fails before it has filled the disk for every other program.
+void OutputFile::CheckRoom(std::uint64_t ExpectedSize) const {
+    struct statvfs Room {};
+    if (::fstatvfs(Target_.Entry.Folder.Get(), &Room) != 0 || Room.f_blocks == 0) {
+        return;
+    }
+    const std::uint64_t Blocks = ::geteuid() == 0 ? Room.f_bfree : Room.f_bavail;
+    if (Blocks * Room.f_frsize < ExpectedSize) {
+        ThrowFolderError(CreateInFolder, ENOSPC);
     }
 }
 
 void OutputFile::CreateNamed() {
-    if (IsAppendOnly(Target_)) {
-        ThrowFolderError("Can't create a file in folder", EPERM);
+    if (IsAppendOnly(Target_.Entry.Folder.Get())) {
+        ThrowFolderError(CreateInFolder, EPERM);
     }
+    // No signal may end the program between the file's creation and the note of its name.
+    const InterruptsHeld Held;
     for (int Attempt = 0; !File_.IsOpen(); ++Attempt) {
         TemporaryName_ = MakeTemporaryName();
-        File_ = FileDescriptor(::openat(Target_.Folder.Get(), TemporaryName_.c_str(),
+        File_ = FileDescriptor(::openat(Target_.Entry.Folder.Get(), TemporaryName_.c_str(),
                                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!File_.IsOpen() && (errno != EEXIST || Attempt == 100)) {
             const int Error = errno;
             TemporaryName_.clear();
-            ThrowFolderError("Can't create a file in folder", Error);
+            ThrowFolderError(CreateInFolder, Error);
         }
     }
+    Cleanup_.Remember(Target_.Entry.Folder.Get(), TemporaryName_);
 }
 
 // A new name is linked straight to the finished file, which is atomic and needs no temporary
 // name; a file to replace gets a temporary name to rename over it.
 void OutputFile::LinkUnnamed() {
     const std::string Source = DescriptorPath(File_.Get());
+    const int Folder = Target_.Entry.Folder.Get();
     if (!Target_.Existing.IsOpen()) {
-        if (::linkat(AT_FDCWD, Source.c_str(), Target_.Folder.Get(), Target_.Name.c_str(),
+        if (::linkat(AT_FDCWD, Source.c_str(), Folder, Target_.Entry.Name.c_str(),
                      AT_SYMLINK_FOLLOW) == 0) {
-            TemporaryName_ = Target_.Name;
+            TemporaryName_ = Target_.Entry.Name;
             return;
         }
-        // Another run created the name meanwhile: replace it like any earlier file.
         if (errno != EEXIST) {
-            ThrowFolderError("Can't create a file in folder", errno);
+            ThrowFolderError(CreateInFolder, errno);
         }
+        AdoptAppearedFile();
     }
     for (int Attempt = 0;; ++Attempt) {
         const std::string Name = MakeTemporaryName();
-        if (::linkat(AT_FDCWD, Source.c_str(), Target_.Folder.Get(), Name.c_str(),
-                     AT_SYMLINK_FOLLOW) == 0) {
+        if (::linkat(AT_FDCWD, Source.c_str(), Folder, Name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             TemporaryName_ = Name;
+            Cleanup_.Remember(Folder, Name);
             return;
         }
         if (errno != EEXIST || Attempt == 100) {
-            ThrowFolderError("Can't create a file in folder", errno);
+            ThrowFolderError(CreateInFolder, errno);
         }
+    }
+}
+
+// Another program created the name during the run. It is replaced only where replacing was
+// asked for, and then keeps its attributes like any earlier file.
+void OutputFile::AdoptAppearedFile() {
+    const std::string& Path = Target_.Path;
+    if (!Target_.MayReplace) {
+        ThrowFileError(CreateAction, Path, EEXIST);
+    }
+    Target_.Existing = FileDescriptor(::openat(
+        Target_.Entry.Folder.Get(), Target_.Entry.Name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat& Status = Target_.ExistingStatus;
+    if (!Target_.Existing.IsOpen() || ::fstat(Target_.Existing.Get(), &Status) != 0 ||
+        !S_ISREG(Status.st_mode)) {
+        ThrowFileError(CreateAction, Path, EEXIST);
+    }
+    KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Path);
+}
+
+// The temporary name takes the final one: by replacing the earlier file, or, for a name that
+// was new, only while it still is.
+void OutputFile::MoveIntoPlace() {
+    const int Folder = Target_.Entry.Folder.Get();
+    const char* Temporary = TemporaryName_.c_str();
+    const char* Final = Target_.Entry.Name.c_str();
+    if (!Target_.Existing.IsOpen()) {
+        if (::renameat2(Folder, Temporary, Folder, Final, RENAME_NOREPLACE) == 0) {
+            return;
+        }
+        if (errno == EEXIST) {
+            AdoptAppearedFile();
+        } else if (errno != EINVAL && errno != ENOSYS) {
+            ThrowFolderError(CreateInFolder, errno);
+        } else if (!Target_.MayReplace) {
+            // No renaming without replacing here (some FUSE and network filesystems): a second
+            // name, which is never given over an existing one, then the temporary one removed.
+            if (::linkat(Folder, Temporary, Folder, Final, 0) == 0) {
+                ::unlinkat(Folder, Temporary, 0);
+                return;
+            }
+            if (errno == EEXIST) {
+                ThrowFileError(CreateAction, Target_.Path, EEXIST);
+            }
+            // Nor hard links (vfat, exFAT): a look just before the rename is all that is left.
+            struct stat Status {};
+            if (::fstatat(Folder, Final, &Status, AT_SYMLINK_NOFOLLOW) == 0) {
+                ThrowFileError(CreateAction, Target_.Path, EEXIST);
+            }
+        }
+    }
+    if (::renameat(Folder, Temporary, Folder, Final) != 0) {
+        ThrowFolderError("Can't replace a file in folder", errno);
     }
 }
 
 void OutputFile::Commit() {
     const std::string& Path = Target_.Path;
     if (Target_.Existing.IsOpen()) {
-        KeepFileAttributes(Target_.Existing.Get(), File_.Get(), Path);
-    } else if (!Unnamed_ && ::fchmod(File_.Get(), DefaultMode()) != 0) {
-        ThrowFileError("Can't keep the permissions of output track", Path, errno);
+        KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Path);
+    } else if (!Unnamed_) {
+        // A filesystem that refuses the change (vfat, exFAT) gives new files a mode of its own.
+        ::fchmod(File_.Get(), DefaultMode());
     }
     // Data that never reached the disk must not be reported as written.
     if (::fdatasync(File_.Get()) != 0) {
         ThrowFileError("Can't write output track", Path, errno);
     }
-    if (Unnamed_) {
-        LinkUnnamed();
+    {
+        // A signal between the temporary name and the final one would leave a complete copy.
+        const InterruptsHeld Held;
+        if (Unnamed_) {
+            LinkUnnamed();
+        }
+        if (const int Error = File_.Close(); Error != 0) {
+            ThrowFileError("Can't write output track", Path, Error);
+        }
+        if (TemporaryName_ != Target_.Entry.Name) {
+            MoveIntoPlace();
+        }
+        Committed_ = true;
+        Cleanup_.Forget();
     }
-    if (const int Error = File_.Close(); Error != 0) {
-        ThrowFileError("Can't write output track", Path, Error);
-    }
-    if (TemporaryName_ != Target_.Name &&
-        ::renameat(Target_.Folder.Get(), TemporaryName_.c_str(), Target_.Folder.Get(),
-                   Target_.Name.c_str()) != 0) {
-        ThrowFolderError("Can't replace a file in folder", errno);
-    }
-    Committed_ = true;
     SyncFolder();
 }
 
 // The new name survives a crash only once the folder is on disk as well.
 void OutputFile::SyncFolder() {
-    if (Target_.FolderReadable && ::fsync(Target_.Folder.Get()) != 0 && errno != EINVAL) {
+    if (Target_.Entry.FolderReadable && ::fsync(Target_.Entry.Folder.Get()) != 0 &&
+        errno != EINVAL) {
         ThrowFolderError("Can't flush to disk folder", errno);
     }
 }
 
 void OutputFile::ThrowFolderError(const std::string& Action, int ErrorNumber) const {
-    ThrowFileError(Action + " '" + Target_.FolderPath + "' for output track", Target_.Path,
+    ThrowFileError(Action + " '" + Target_.Entry.FolderPath + "' for output track", Target_.Path,
                    ErrorNumber);
 }
 

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <csignal>
+#include <cstdint>
 #include <string>
 
 #include "conversion/file_descriptor.h"
+#include "conversion/interrupt_cleanup.h"
 #include "conversion/output_target.h"
 
 namespace quellmark {
@@ -15,8 +17,9 @@ class OutputFile {
   public:
     // Creates the temporary file for Target: unnamed where the filesystem allows it, so that
     // nothing is left if the process dies; else under a short hidden name, readable by its
-    // owner only. Throws TrackFileError.
-    explicit OutputFile(OutputTarget Target);
+    // owner only and removed if the program is interrupted. ExpectedSize is the size the
+    // output will about have: a folder with less room fails at once. Throws TrackFileError.
+    OutputFile(OutputTarget Target, std::uint64_t ExpectedSize);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     // Removes any name the temporary file got unless Commit succeeded.
@@ -25,13 +28,17 @@ class OutputFile {
     int Descriptor() const { return File_.Get(); }
 
     // Gives the file the attributes of the one it replaces, syncs it, moves it into place and
-    // syncs the folder. Throws TrackFileError; the target is untouched unless the move
-    // happened.
+    // syncs the folder. A file that took a new name meanwhile is replaced only where the
+    // target allows replacing. Throws TrackFileError; the target is untouched unless the
+    // move happened.
     void Commit();
 
   private:
+    void CheckRoom(std::uint64_t ExpectedSize) const;
     void CreateNamed();
     void LinkUnnamed();
+    void MoveIntoPlace();
+    void AdoptAppearedFile();
     void SyncFolder();
     [[noreturn]] void ThrowFolderError(const std::string& Action, int ErrorNumber) const;
 
@@ -41,6 +48,7 @@ class OutputFile {
     // The name the file has in the folder until it is committed: the final one only when it
     // was new. Removed by the destructor after a failure.
     std::string TemporaryName_;
+    InterruptCleanup Cleanup_;
     bool Committed_ = false;
     // A write past the file size limit then fails with EFBIG instead of killing the program.
     struct sigaction FileSizeSignal_ {};

@@ -13,50 +13,23 @@ namespace {
 
 const std::string CreateAction = "Can't create output track";
 
-FileIdentity IdentityOf(const struct stat& Status) {
-    return {Status.st_dev, Status.st_ino};
-}
+// Another run may put a new file in place between the open and the look at the folder; each
+// attempt starts again from the path.
+constexpr int ResolveAttempts = 5;
 
-// A folder that cannot be read (write and search only) is still usable through O_PATH.
-void OpenFolder(OutputTarget& Target) {
-    Target.Folder =
-        FileDescriptor(::open(Target.FolderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    Target.FolderReadable = Target.Folder.IsOpen();
-    if (!Target.FolderReadable && errno == EACCES) {
-        Target.Folder =
-            FileDescriptor(::open(Target.FolderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+// Whether the kernel refuses to let the file be renamed over (append-only or immutable).
+bool IsLocked(int Descriptor) {
+    struct statx Status {};
+    if (::statx(Descriptor, "", AT_EMPTY_PATH, 0, &Status) != 0) {
+        return false;
     }
-    if (!Target.Folder.IsOpen()) {
-        ThrowFileError("Can't open folder '" + Target.FolderPath + "' of output track", Target.Path,
-                       errno);
-    }
+    const auto Locked = (STATX_ATTR_APPEND | STATX_ATTR_IMMUTABLE) & Status.stx_attributes_mask;
+    return (Status.stx_attributes & Locked) != 0;
 }
 
-void SplitFolderAndName(const std::string& Path, OutputTarget& Target) {
-    const auto Slash = Path.rfind('/');
-    Target.FolderPath = Slash == std::string::npos ? "." : Slash == 0 ? "/" : Path.substr(0, Slash);
-    Target.Name = Slash == std::string::npos ? Path : Path.substr(Slash + 1);
-}
-
-// The absolute name the kernel reached for the file open at Descriptor.
-std::string FinalName(int Descriptor, const std::string& Path) {
-    std::string Name(4096, '\0');
-    for (;;) {
-        const auto Length =
-            ::readlink(DescriptorPath(Descriptor).c_str(), Name.data(), Name.size());
-        if (Length < 0) {
-            ThrowFileError(CreateAction, Path, errno);
-        }
-        if (static_cast<std::size_t>(Length) < Name.size()) {
-            Name.resize(static_cast<std::size_t>(Length));
-            return Name;
-        }
-        Name.resize(Name.size() * 2);
-    }
-}
-
-void ResolveExisting(OutputTarget& Target) {
-    struct stat Status {};
+// False when the name now leads to another file than the one opened: try again.
+bool ResolveExisting(OutputTarget& Target) {
+    struct stat& Status = Target.ExistingStatus;
     if (::fstat(Target.Existing.Get(), &Status) != 0) {
         ThrowFileError(CreateAction, Target.Path, errno);
     }
@@ -67,42 +40,28 @@ void ResolveExisting(OutputTarget& Target) {
     if (!S_ISREG(Status.st_mode)) {
         ThrowNotRegularFile(CreateAction, Target.Path);
     }
-    if (::access(DescriptorPath(Target.Existing.Get()).c_str(), W_OK) != 0) {
+    if (Target.MayReplace && IsLocked(Target.Existing.Get())) {
+        ThrowFileError("Can't replace output track", Target.Path, EPERM);
+    }
+    Target.ExistingIdentity = {Status.st_dev, Status.st_ino};
+    const int Error =
+        FindPathEntry(Target.Path, Target.Existing.Get(), Target.ExistingIdentity, Target.Entry);
+    if (Error == ESTALE) {
+        return false;
+    }
+    if (Error != 0) {
+        ThrowFileError(CreateAction, Target.Path, Error);
+    }
+    if (Target.MayReplace &&
+        ::faccessat(Target.Entry.Folder.Get(), Target.Entry.Name.c_str(), W_OK, 0) != 0) {
         ThrowFileError(CreateAction, Target.Path, errno);
     }
-    Target.ExistingIdentity = IdentityOf(Status);
-    SplitFolderAndName(FinalName(Target.Existing.Get(), Target.Path), Target);
-    OpenFolder(Target);
-    // The name must still be the file the kernel resolved, or the rename would hit another.
-    struct stat Named {};
-    if (::fstatat(Target.Folder.Get(), Target.Name.c_str(), &Named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        IdentityOf(Named) != IdentityOf(Status)) {
-        throw TrackFileError(
-            FileErrorText(CreateAction, Target.Path, "Changed while it was opened"));
-    }
+    return true;
 }
 
-}  // namespace
-
-std::string DescriptorPath(int Descriptor) {
-    return "/proc/self/fd/" + std::to_string(Descriptor);
-}
-
-OutputTarget ResolveOutputTarget(const std::string& Path) {
-    OutputTarget Target;
-    Target.Path = Path;
-    if (Path.empty()) {
-        ThrowFileError(CreateAction, Path, ENOENT);
-    }
-    Target.Existing = FileDescriptor(::open(Path.c_str(), O_PATH | O_CLOEXEC));
-    if (Target.Existing.IsOpen()) {
-        ResolveExisting(Target);
-        return Target;
-    }
-    if (errno != ENOENT) {
-        ThrowFileError(CreateAction, Path, errno);
-    }
-    // A new file: what open with O_CREAT would say of a name ending in a slash.
+void ResolveNew(OutputTarget& Target) {
+    const std::string& Path = Target.Path;
+    // What open with O_CREAT would say of a name ending in a slash.
     if (Path.back() == '/') {
         ThrowFileError(CreateAction, Path, EISDIR);
     }
@@ -111,9 +70,37 @@ OutputTarget ResolveOutputTarget(const std::string& Path) {
         throw TrackFileError(
             FileErrorText(CreateAction, Path, "Symbolic link to a file that does not exist"));
     }
-    SplitFolderAndName(Path, Target);
-    OpenFolder(Target);
-    return Target;
+    if (const int Error = OpenParentFolder(Path, Target.Entry); Error != 0) {
+        ThrowFileError("Can't open folder '" + Target.Entry.FolderPath + "' of output track", Path,
+                       Error);
+    }
+}
+
+}  // namespace
+
+OutputTarget ResolveOutputTarget(const std::string& Path, bool MayReplace) {
+    OutputTarget Target;
+    Target.Path = Path;
+    Target.MayReplace = MayReplace;
+    if (Path.empty()) {
+        ThrowFileError(CreateAction, Path, ENOENT);
+    }
+    for (int Attempt = 1;; ++Attempt) {
+        Target.Existing = FileDescriptor(::open(Path.c_str(), O_PATH | O_CLOEXEC));
+        if (!Target.Existing.IsOpen()) {
+            if (errno != ENOENT) {
+                ThrowFileError(CreateAction, Path, errno);
+            }
+            ResolveNew(Target);
+            return Target;
+        }
+        if (ResolveExisting(Target)) {
+            return Target;
+        }
+        if (Attempt == ResolveAttempts) {
+            throw TrackFileError(FileErrorText(CreateAction, Path, "Changed while it was opened"));
+        }
+    }
 }
 
 }  // namespace quellmark

@@ -10,6 +10,7 @@
 #include "conversion/input_file.h"
 #include "conversion/output_file.h"
 #include "conversion/output_target.h"
+#include "conversion/same_file.h"
 #include "conversion/track_file_error.h"
 #include "conversion/track_pass.h"
 
@@ -26,13 +27,14 @@ RunOutcome Convert(const RunSettings& Settings) {
         return RunOutcome::SameFile;
     }
     const InputTrack Input = OpenInputTrack(Settings.InputPath);
-    OutputTarget Target = ResolveOutputTarget(Settings.OutputPath);
-    // Different names can still lead to one file (links, relative parts, /dev/fd): replacing
-    // it would destroy the input before it is read.
-    if (Replaces(Target, Input.Identity)) {
+    OutputTarget Target = ResolveOutputTarget(Settings.OutputPath,
+                                              Settings.IfOutputExists == ExistingOutput::Replace);
+    // Different names can still lead to one file (links, relative parts, /dev/fd, a folder
+    // that ignores case): replacing it would destroy the input before it is read.
+    if (ReplacesInput(Target, Input, Settings.InputPath)) {
         return RunOutcome::SameFile;
     }
-    OutputFile Output(std::move(Target));
+    OutputFile Output(std::move(Target), Input.Size);
     const std::size_t BufferSize = BufferSizeFor(Input.Size);
     TrackReader Reader(Input.File.Get(), Settings.InputPath, BufferSize);
     TrackWriter Writer(Output.Descriptor(), Settings.OutputPath, BufferSize);

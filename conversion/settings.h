@@ -11,12 +11,15 @@ enum class IconState { Off, Full, Medium, Low };
 // The command that replaces each recorded icon toggle.
 enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
 enum class RunOutcome { SameFile, Finished, Stopped, Failed };
+// What becomes of a file found at the output path, up to the moment the output takes its name.
+enum class ExistingOutput { Replace, Keep };
 
 struct RunSettings {
     std::string InputPath;
     std::string OutputPath;
     IconState InitialIconState = IconState::Off;
     CommandType ReplacementCommand = CommandType::Views;
+    ExistingOutput IfOutputExists = ExistingOutput::Replace;
 };
 
 }  // namespace quellmark

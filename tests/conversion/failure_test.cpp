@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "conversion/file_descriptor.h"
 #include "conversion/run.h"
 #include "tests/conversion/test_files.h"
 
@@ -53,17 +54,11 @@ class RunFailure : public ::testing::Test {
     std::string Reason;
 };
 
-// The descriptor that the next open gets: the one the run's input will have.
-int NextDescriptor() {
-    const int Descriptor = dup(0);
-    close(Descriptor);
-    return Descriptor;
-}
-
 TEST_F(RunFailure, RefusesPathsThatNameOneFile) {
     fs::create_symlink(Directory / "in.trk", Directory / "link.trk");
     fs::create_hard_link(Directory / "in.trk", Directory / "hard.trk");
     fs::create_directory(Directory / "sub");
+    const FileDescriptor OnInput(open((Directory / "in.trk").c_str(), O_RDONLY | O_CLOEXEC));
     const struct {
         const char* Name;
         std::string Input;
@@ -74,8 +69,8 @@ TEST_F(RunFailure, RefusesPathsThatNameOneFile) {
         {"relative parts", Directory / "in.trk", Directory / "./sub/../in.trk"},
         {"symbolic link to the input", Directory / "in.trk", Directory / "link.trk"},
         {"hard link to the input", Directory / "in.trk", Directory / "hard.trk"},
-        {"the input's own descriptor", Directory / "in.trk",
-         "/dev/fd/" + std::to_string(NextDescriptor())},
+        {"a descriptor open on the input", Directory / "in.trk",
+         "/dev/fd/" + std::to_string(OnInput.Get())},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
