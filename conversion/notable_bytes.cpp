@@ -1,5 +1,6 @@
 #include "conversion/notable_bytes.h"
 
+#include <atomic>
 #include <cstdint>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -96,14 +97,39 @@ __attribute__((target("avx2"))) std::size_t FindAvx2(const unsigned char* Data, 
 
 }  // namespace
 
+std::vector<ByteScan> SupportedByteScans() {
+    std::vector<ByteScan> Scans{ByteScan::Plain};
+#if QUELLMARK_X86_64
+    Scans.push_back(ByteScan::Sse2);
+    if (__builtin_cpu_supports("avx2")) {
+        Scans.push_back(ByteScan::Avx2);
+    }
+#endif
+    return Scans;
+}
+
+namespace {
+
+std::atomic<ByteScan> ChosenScan{SupportedByteScans().back()};
+
+}  // namespace
+
+void UseByteScan(ByteScan Scan) {
+    ChosenScan.store(Scan, std::memory_order_relaxed);
+}
+
 std::size_t FindNotableByte(std::string_view Bytes) {
     const auto* Data = reinterpret_cast<const unsigned char*>(Bytes.data());
+    switch (ChosenScan.load(std::memory_order_relaxed)) {
 #if QUELLMARK_X86_64
-    static const bool HasAvx2 = __builtin_cpu_supports("avx2");
-    return HasAvx2 ? FindAvx2(Data, Bytes.size()) : FindSse2(Data, Bytes.size());
-#else
-    return FindInTail(Data, 0, Bytes.size());
+        case ByteScan::Avx2:
+            return FindAvx2(Data, Bytes.size());
+        case ByteScan::Sse2:
+            return FindSse2(Data, Bytes.size());
 #endif
+        default:
+            return FindInTail(Data, 0, Bytes.size());
+    }
 }
 
 }  // namespace quellmark

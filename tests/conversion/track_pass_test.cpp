@@ -2,7 +2,10 @@
 // conversion, on generated tracks and at block sizes that split lines everywhere.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
@@ -10,6 +13,7 @@
 
 #include "conversion/icon_removal.h"
 #include "conversion/input_file.h"
+#include "conversion/notable_bytes.h"
 #include "conversion/tokenizer.h"
 #include "tests/conversion/test_files.h"
 #include "tests/support/track_lines.h"
@@ -140,7 +144,20 @@ std::string RunWithBlocks(const std::string& Input, IconState State, CommandType
     return test::ReadFile(Directory / "out.trk");
 }
 
-TEST(TrackPass, MatchesTheLineModelAtEveryBlockSize) {
+// Runs the rest of a test with each scan the processor has, and the fastest again at the end.
+class EachByteScan : public ::testing::TestWithParam<ByteScan> {
+  public:
+    void SetUp() override {
+        const auto Supported = SupportedByteScans();
+        if (std::find(Supported.begin(), Supported.end(), GetParam()) == Supported.end()) {
+            GTEST_SKIP() << "this processor has no such scan";
+        }
+        UseByteScan(GetParam());
+    }
+    void TearDown() override { UseByteScan(SupportedByteScans().back()); }
+};
+
+TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
     std::mt19937 Random(20261208);
     const std::size_t BlockSizes[] = {1, 2, 3, 5, 16, 61, 4096};
     for (int Track = 0; Track < 300; ++Track) {
@@ -157,6 +174,57 @@ TEST(TrackPass, MatchesTheLineModelAtEveryBlockSize) {
         }
     }
 }
+
+// Bytes that end where readable memory ends, so that a scan reading past them faults.
+class BytesAtPageEnd {
+  public:
+    BytesAtPageEnd() {
+        Page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        Memory_ = static_cast<char*>(
+            mmap(nullptr, 2 * Page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(Memory_ + Page_, Page_, PROT_NONE);
+    }
+    ~BytesAtPageEnd() { munmap(Memory_, 2 * Page_); }
+    std::string_view Place(const std::string& Bytes) {
+        char* Start = Memory_ + Page_ - Bytes.size();
+        std::copy(Bytes.begin(), Bytes.end(), Start);
+        return {Start, Bytes.size()};
+    }
+
+  private:
+    std::size_t Page_ = 0;
+    char* Memory_ = nullptr;
+};
+
+TEST_P(EachByteScan, FindsWhatTheByteLoopFindsAndReadsNoFurther) {
+    std::mt19937 Random(8122026);
+    const std::string Pieces[] = {" 279 ", " 27", "9 ", "\r\n", "\r", "\n", "x", " ", "279"};
+    BytesAtPageEnd Memory;
+    for (int Round = 0; Round < 3000; ++Round) {
+        std::string Bytes;
+        while (Bytes.size() < static_cast<std::size_t>(Round % 300)) {
+            Bytes += Round % 7 == 0 ? "x" : Pieces[Random() % std::size(Pieces)];
+        }
+        const std::string_view Placed = Memory.Place(Bytes);
+        std::size_t Expected = 0;
+        while (Expected < Bytes.size() &&
+               !(Bytes[Expected] == '\r'
+                     ? Expected + 1 == Bytes.size() || Bytes[Expected + 1] != '\n'
+                     : Bytes.compare(Expected, 5, " 279 ") == 0)) {
+            ++Expected;
+        }
+        ASSERT_EQ(FindNotableByte(Placed), Expected) << "round " << Round;
+    }
+}
+
+std::string ScanName(const ::testing::TestParamInfo<ByteScan>& Info) {
+    const char* Names[] = {"Plain", "Sse2", "Avx2"};
+    return Names[static_cast<int>(Info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(, EachByteScan,
+                         ::testing::Values(ByteScan::Plain, ByteScan::Sse2, ByteScan::Avx2),
+                         ScanName);
 
 }  // namespace
 }  // namespace quellmark
