@@ -21,6 +21,8 @@
 
 #include "conversion/file_descriptor.h"
 #include "conversion/run.h"
+#include "tests/conversion/run_fixture.h"
+#include "tests/conversion/system_call_filter.h"
 #include "tests/conversion/test_files.h"
 
 namespace quellmark {
@@ -36,23 +38,6 @@ using test::WriteFile;
 int OpenDescriptorCount() {
     return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
-
-class RunFailure : public ::testing::Test {
-  public:
-    void SetUp() override {
-        WriteFile(Directory / "in.trk", Track);
-        WriteFile(Directory / "earlier.trk", "earlier output\r\n");
-    }
-
-    RunOutcome Run(const std::string& Input, const std::string& Output) {
-        Reason.clear();
-        return ConversionRun({Input, Output, IconState::Full, CommandType::Views}, &Reason);
-    }
-
-    const std::string Track = MakeTrack("  1 279 1 0\r\n  2 279 0 0\r\n");
-    TemporaryDirectory Directory;
-    std::string Reason;
-};
 
 TEST_F(RunFailure, RefusesPathsThatNameOneFile) {
     fs::create_symlink(Directory / "in.trk", Directory / "link.trk");
@@ -356,26 +341,11 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
     }
 }
 
-// Makes open(2) with O_TMPFILE fail as on a filesystem without unnamed files, for this process.
-bool RefuseUnnamedFiles() {
-    sock_filter Filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
-        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_TMPFILE & ~O_DIRECTORY, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    const sock_fprog Program{static_cast<unsigned short>(std::size(Filter)), Filter};
-    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &Program) == 0;
-}
-
 TEST_F(RunFailure, WorksWhereTheFolderHasNoUnnamedFiles) {
     fs::permissions(Directory / "earlier.trk", fs::perms(0640));
     const auto Finished = std::to_string(static_cast<int>(RunOutcome::Finished)) + " ";
     const std::string Report = InChild([&] {
-        if (!RefuseUnnamedFiles()) {
+        if (!test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
             return std::string("no filter");
         }
         umask(022);
@@ -389,52 +359,6 @@ TEST_F(RunFailure, WorksWhereTheFolderHasNoUnnamedFiles) {
     EXPECT_EQ(fs::status(Directory / "earlier.trk").permissions(), fs::perms(0640));
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), ReadFile(Directory / "new.trk"));
     EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|new.trk");
-}
-
-// Root only: other users, the kernel's link protection, folder flags.
-class RunFailureAsRoot : public RunFailure {
-  public:
-    void SetUp() override {
-        if (geteuid() != 0) {
-            GTEST_SKIP() << "needs root to act as another user and to set kernel options";
-        }
-        RunFailure::SetUp();
-        fs::permissions(Directory / "", fs::perms(0755));
-    }
-
-    // Runs the conversion as the user nobody and returns "<outcome> <reason>".
-    std::string RunAsNobody(const std::string& Input, const std::string& Output) {
-        return InChild([&] {
-            if (setgid(65534) != 0 || setuid(65534) != 0) {
-                return std::string("no user switch");
-            }
-            return std::to_string(static_cast<int>(Run(Input, Output))) + " " + Reason;
-        });
-    }
-
-    static std::string Failed(const std::string& Message) {
-        return std::to_string(static_cast<int>(RunOutcome::Failed)) + " " + Message;
-    }
-};
-
-// Sets a kernel option for the life of the object.
-class KernelOption {
-  public:
-    KernelOption(std::string Path, const std::string& Value) : Path_(std::move(Path)) {
-        std::ifstream(Path_) >> Old_;
-        std::ofstream(Path_) << Value;
-    }
-    ~KernelOption() { std::ofstream(Path_) << Old_; }
-
-  private:
-    std::string Path_;
-    std::string Old_;
-};
-
-void SetFolderFlags(const std::string& Folder, int Flags) {
-    const int Descriptor = open(Folder.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(ioctl(Descriptor, FS_IOC_SETFLAGS, &Flags), 0);
-    close(Descriptor);
 }
 
 TEST_F(RunFailureAsRoot, LetsNoOneIn) {
