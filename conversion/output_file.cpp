@@ -140,7 +140,7 @@ void OutputFile::LinkUnnamed() {
         if (errno != EEXIST) {
             ThrowFolderError(CreateInFolder, errno);
         }
-        AdoptAppearedFile();
+        AdoptAppearedFile(File_.Get());
     }
     for (int Attempt = 0;; ++Attempt) {
         const std::string Name = MakeTemporaryName();
@@ -157,7 +157,7 @@ void OutputFile::LinkUnnamed() {
 
 // Another program created the name during the run. It is replaced only where replacing was
 // asked for, and then keeps its attributes like any earlier file.
-void OutputFile::AdoptAppearedFile() {
+void OutputFile::AdoptAppearedFile(int Into) {
     const std::string& Path = Target_.Path;
     if (!Target_.MayReplace) {
         ThrowFileError(CreateAction, Path, EEXIST);
@@ -169,7 +169,7 @@ void OutputFile::AdoptAppearedFile() {
         !S_ISREG(Status.st_mode)) {
         ThrowFileError(CreateAction, Path, EEXIST);
     }
-    KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Path);
+    KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, Into, Path);
 }
 
 // The temporary name takes the final one: by replacing the earlier file, or, for a name that
@@ -183,7 +183,13 @@ void OutputFile::MoveIntoPlace() {
             return;
         }
         if (errno == EEXIST) {
-            AdoptAppearedFile();
+            // The file is closed by now: its attributes are set through the temporary name.
+            const FileDescriptor Written(
+                ::openat(Folder, Temporary, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            if (!Written.IsOpen()) {
+                ThrowFolderError(CreateInFolder, errno);
+            }
+            AdoptAppearedFile(Written.Get());
         } else if (errno != EINVAL && errno != ENOSYS) {
             ThrowFolderError(CreateInFolder, errno);
         } else if (!Target_.MayReplace) {

@@ -38,7 +38,7 @@ class OutputFile {
     void CreateNamed();
     void LinkUnnamed();
     void MoveIntoPlace();
-    void AdoptAppearedFile();
+    void AdoptAppearedFile(int Into);
     void SyncFolder();
     [[noreturn]] void ThrowFolderError(const std::string& Action, int ErrorNumber) const;
 

@@ -23,8 +23,9 @@ struct Result {
     std::string Messages;  // standard error
 };
 
-// Runs the program with Arguments in Folder.
-Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arguments) {
+// Runs the program with Arguments in Folder, under the command Wrapper when one is given.
+Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arguments,
+                  const std::vector<std::string>& Wrapper = {}) {
     int Pipe[2];
     if (pipe(Pipe) != 0) {
         return {};
@@ -36,12 +37,16 @@ Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arg
         if (chdir(Folder.c_str()) != 0) {
             _exit(127);
         }
-        std::vector<char*> Argv{const_cast<char*>(QUELLMARK_CONVERT)};
+        std::vector<char*> Argv;
+        for (const auto& Word : Wrapper) {
+            Argv.push_back(const_cast<char*>(Word.c_str()));
+        }
+        Argv.push_back(const_cast<char*>(QUELLMARK_CONVERT));
         for (const auto& Argument : Arguments) {
             Argv.push_back(const_cast<char*>(Argument.c_str()));
         }
         Argv.push_back(nullptr);
-        execv(QUELLMARK_CONVERT, Argv.data());
+        execv(Argv[0], Argv.data());
         _exit(127);
     }
     close(Pipe[1]);
@@ -156,6 +161,23 @@ TEST_F(ConvertProgram, WritesWhatTheWindowWrites) {
         EXPECT_EQ(Got.Status, 0) << Got.Messages;
         EXPECT_EQ(Got.Messages, "");
         EXPECT_EQ(ReadFile(Folder / "NoIcons_a.trk"), Expected(IconState::Low, Row.Type));
+    }
+}
+
+TEST_F(ConvertProgram, ASignalWhileTheTrackTakesItsNameLeavesOneWholeTrack) {
+    if (access("/usr/bin/strace", X_OK) != 0) {
+        GTEST_SKIP() << "strace is needed to send a signal at a chosen system call";
+    }
+    for (const char* Call : {"linkat", "renameat"}) {
+        SCOPED_TRACE(Call);
+        WriteFile(Folder / "out/old.trk", "earlier output\r\n");
+        const auto Got = RunProgram(Folder / "", {"-f", "-o", "out/old.trk", "a.trk"},
+                                    {"/usr/bin/strace", "-o", "/dev/null", "-e",
+                                     std::string("inject=") + Call + ":signal=SIGTERM"});
+        // Killed by the signal, once the new track is whole and in place.
+        EXPECT_EQ(Got.Status, -1) << Got.Messages;
+        EXPECT_EQ(ReadFile(Folder / "out/old.trk"), Expected(IconState::Off, CommandType::Views));
+        EXPECT_EQ(Folder.ListingOf(Folder / "out"), "old.trk");
     }
 }
 

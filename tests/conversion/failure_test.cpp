@@ -3,6 +3,8 @@
 #include <linux/filter.h>
 #include <linux/fs.h>
 #include <linux/seccomp.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -18,6 +20,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "conversion/file_descriptor.h"
 #include "conversion/run.h"
@@ -321,24 +326,233 @@ TEST_F(RunFailure, TakesEveryNameTheFolderTakes) {
 }
 
 TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
-    std::string Body;
-    while (Body.size() < (8u << 20)) {
-        Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
-    }
-    WriteFile(Directory / "big.trk", MakeTrack(Body));
-    for (const int Signal : {SIGKILL, SIGTERM, SIGHUP, SIGINT}) {
-        SCOPED_TRACE(strsignal(Signal));
-        const pid_t Child = fork();
-        if (Child == 0) {
-            for (int Round = 0;; ++Round) {
-                Run(Directory / "big.trk", Directory / "earlier.trk");
+    const std::string Big = WriteBigTrack();
+    const struct {
+        int Signal;
+        bool Named;  // a folder without unnamed files: the temporary file has a name
+    } Rows[] = {{SIGKILL, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGINT, false},
+                {SIGTERM, true},  {SIGHUP, true},   {SIGINT, true}};
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(std::string(strsignal(Row.Signal)) + (Row.Named ? ", named" : ""));
+        test::Child Running([&] {
+            if (Row.Named && !test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
+                return std::string("no filter");
             }
-        }
+            for (;;) {
+                Run(Big, Directory / "earlier.trk");
+            }
+        });
         usleep(150000);
-        kill(Child, Signal);
-        waitpid(Child, nullptr, 0);
+        kill(Running.Pid(), Row.Signal);
+        EXPECT_EQ(Running.Wait(), "");
+        EXPECT_TRUE(WIFSIGNALED(Running.Status()) && WTERMSIG(Running.Status()) == Row.Signal);
         EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
     }
+}
+
+TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
+    const std::string Earlier = Directory / "earlier.trk";
+    const std::string Converted = InChild([&] {
+        Run(Directory / "in.trk", Directory / "model.trk");
+        return ReadFile(Directory / "model.trk");
+    });
+    fs::remove(Directory / "model.trk");
+    const struct {
+        const char* Name;
+        std::initializer_list<test::RefusedCall> Refused;
+        std::string Message;
+        std::string EarlierAfter;
+    } Rows[] = {
+        {"read error",
+         {{__NR_read, EIO}},
+         "Can't read input track '" + (Directory / "in.trk") + "': Input/output error",
+         "earlier output\r\n"},
+        {"file sync fails",
+         {{__NR_fdatasync, EIO}},
+         "Can't write output track '" + Earlier + "': Input/output error",
+         "earlier output\r\n"},
+        {"file sync fails on a named temporary file",
+         {test::UnnamedFilesRefused(), {__NR_fdatasync, EIO}},
+         "Can't write output track '" + Earlier + "': Input/output error",
+         "earlier output\r\n"},
+        // The new track is in place by then, but it may not survive a crash.
+        {"folder sync fails",
+         {{__NR_fsync, EIO}},
+         "Can't flush to disk folder '" + (Directory / "").substr(0, (Directory / "").size() - 1) +
+             "' for output track '" + Earlier + "': Input/output error",
+         Converted},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        WriteFile(Earlier, "earlier output\r\n");
+        EXPECT_EQ(InChild([&] {
+                      if (!test::RefuseSystemCalls(Row.Refused)) {
+                          return std::string("no filter");
+                      }
+                      return Report(Run(Directory / "in.trk", Earlier), Reason);
+                  }),
+                  Report(RunOutcome::Failed, Row.Message));
+        EXPECT_EQ(ReadFile(Earlier), Row.EarlierAfter);
+        EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk");
+    }
+}
+
+// The mode of the first file whose name starts with Prefix created in Folder while Work runs
+// in a child; 0 if none was seen.
+mode_t ModeOfFirstCreated(const std::string& Folder, const std::string& Prefix,
+                          const std::function<std::string()>& Work) {
+    const int Watch = inotify_init1(IN_CLOEXEC);
+    inotify_add_watch(Watch, Folder.c_str(), IN_CREATE);
+    const int FolderDescriptor = open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    test::Child Running(Work);
+    mode_t Mode = 0;
+    alignas(inotify_event) char Events[4096];
+    for (pollfd Wait{Watch, POLLIN, 0}; Mode == 0 && poll(&Wait, 1, 10000) > 0;) {
+        const auto Length = read(Watch, Events, sizeof Events);
+        for (auto At = Events; Length > 0 && At < Events + Length;) {
+            const auto* Event = reinterpret_cast<const inotify_event*>(At);
+            struct stat Status {};
+            if (Event->len > 0 && std::string(Event->name).rfind(Prefix, 0) == 0 &&
+                fstatat(FolderDescriptor, Event->name, &Status, AT_SYMLINK_NOFOLLOW) == 0) {
+                Mode = Status.st_mode & 07777;
+                break;
+            }
+            At += sizeof(inotify_event) + Event->len;
+        }
+    }
+    Running.Wait();
+    close(FolderDescriptor);
+    close(Watch);
+    return Mode;
+}
+
+TEST_F(RunFailure, NamedTemporaryFileIsPrivateFromItsCreation) {
+    const std::string Big = WriteBigTrack();
+    EXPECT_EQ(ModeOfFirstCreated(Directory / "", ".quellmark-",
+                                 [&] {
+                                     test::RefuseSystemCalls({test::UnnamedFilesRefused()});
+                                     umask(0);
+                                     return Report(Run(Big, Directory / "new.trk"));
+                                 }),
+              0600u);
+    EXPECT_EQ(fs::status(Directory / "new.trk").permissions(), fs::perms(0666));
+}
+
+// Runs Work in a child and, once it starts to read Input, creates Output with Content.
+std::string CreateWhileReading(const std::string& Input, const std::string& Output,
+                               const std::function<std::string()>& Work) {
+    const int Watch = inotify_init1(IN_CLOEXEC);
+    inotify_add_watch(Watch, Input.c_str(), IN_ACCESS);
+    test::Child Running(Work);
+    pollfd Wait{Watch, POLLIN, 0};
+    if (poll(&Wait, 1, 10000) > 0) {
+        const int Created = open(Output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0640);
+        [[maybe_unused]] auto Written = write(Created, "notes\r\n", 7);
+        close(Created);
+    }
+    close(Watch);
+    return Running.Wait();
+}
+
+TEST_F(RunFailure, AFileThatAppearsIsReplacedOnlyWhereAsked) {
+    const std::string Big = WriteBigTrack();
+    const std::string New = Directory / "new.trk";
+    const std::string Exists =
+        Report(RunOutcome::Failed, "Can't create output track '" + New + "': File exists");
+    const struct {
+        const char* Name;
+        bool Named;
+        ExistingOutput IfExists;
+        std::string Report;
+    } Rows[] = {
+        {"kept, unnamed temporary file", false, ExistingOutput::Keep, Exists},
+        {"kept, named temporary file", true, ExistingOutput::Keep, Exists},
+        {"replaced, unnamed temporary file", false, ExistingOutput::Replace,
+         Report(RunOutcome::Finished)},
+        {"replaced, named temporary file", true, ExistingOutput::Replace,
+         Report(RunOutcome::Finished)},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        fs::remove(New);
+        EXPECT_EQ(CreateWhileReading(Big, New,
+                                     [&] {
+                                         if (Row.Named) {
+                                             test::RefuseSystemCalls({test::UnnamedFilesRefused()});
+                                         }
+                                         return Report(Run(Big, New, Row.IfExists), Reason);
+                                     }),
+                  Row.Report);
+        const bool Kept = Row.IfExists == ExistingOutput::Keep;
+        EXPECT_EQ(ReadFile(New).substr(0, 7), Kept ? "notes\r\n" : Track.substr(0, 7));
+        // A replaced file keeps its attributes, whenever it came.
+        EXPECT_EQ(fs::status(New).permissions(), fs::perms(0640));
+        EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk|new.trk");
+    }
+    EXPECT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk", ExistingOutput::Keep),
+              RunOutcome::Failed);
+    EXPECT_EQ(Reason,
+              "Can't create output track '" + (Directory / "earlier.trk") + "': File exists");
+    EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
+}
+
+TEST_F(RunFailure, ReplacesFromTheFolderAsGiven) {
+    const struct {
+        const char* Name;
+        std::function<std::string()> Work;
+    } Rows[] = {
+        // Deeper than the longest path the system takes: reached only relative to the
+        // working folder.
+        {"folder deeper than the path limit",
+         [&] {
+             std::string Result = "no folder";
+             if (chdir(Directory.Path().c_str()) != 0) {
+                 return Result;
+             }
+             const std::string Part(250, 'd');
+             int Depth = 0;
+             for (; Depth < 20 && mkdir(Part.c_str(), 0700) == 0 && chdir(Part.c_str()) == 0;
+                  ++Depth) {
+             }
+             WriteFile("in.trk", Track);
+             WriteFile("out.trk", "earlier output\r\n");
+             Result = Report(Run("in.trk", "out.trk"), Reason) +
+                      (ReadFile("out.trk") == ReadFile("in.trk") ? "unchanged" : "") +
+                      test::TemporaryDirectory::ListingOf(".");
+             unlink("in.trk");
+             unlink("out.trk");
+             for (; Depth > 0 && chdir("..") == 0 && rmdir(Part.c_str()) == 0; --Depth) {
+             }
+             return Result;
+         }},
+        // Runs that replace one output at once: each finds the folder entry while others
+        // rename over it.
+        {"320 runs to one output",
+         [&] {
+             std::vector<std::unique_ptr<test::Child>> Runs;
+             for (int Process = 0; Process < 8; ++Process) {
+                 Runs.push_back(std::make_unique<test::Child>([&] {
+                     std::string Failures;
+                     for (int Round = 0; Round < 40; ++Round) {
+                         if (Run(Directory / "in.trk", Directory / "earlier.trk") !=
+                             RunOutcome::Finished) {
+                             Failures += Reason + "\n";
+                         }
+                     }
+                     return Failures;
+                 }));
+             }
+             std::string Failures;
+             for (auto& Running : Runs) {
+                 Failures += Running->Wait();
+             }
+             return Report(RunOutcome::Finished, Failures) +
+                    test::TemporaryDirectory::ListingOf(Directory / "");
+         }},
+    };
+    EXPECT_EQ(InChild(Rows[0].Work), Report(RunOutcome::Finished) + "in.trk|out.trk")
+        << Rows[0].Name;
+    EXPECT_EQ(Rows[1].Work(), Report(RunOutcome::Finished) + "earlier.trk|in.trk") << Rows[1].Name;
 }
 
 TEST_F(RunFailure, WorksWhereTheFolderHasNoUnnamedFiles) {

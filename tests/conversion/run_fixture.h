@@ -31,6 +31,16 @@ class RunFailure : public ::testing::Test {
                              &Reason);
     }
 
+    // An 8 MB track beside the others, long enough to be caught mid-run; returns its path.
+    std::string WriteBigTrack() {
+        std::string Body;
+        while (Body.size() < (8u << 20)) {
+            Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
+        }
+        test::WriteFile(Directory / "big.trk", test::MakeTrack(Body));
+        return Directory / "big.trk";
+    }
+
     const std::string Track = test::MakeTrack("  1 279 1 0\r\n  2 279 0 0\r\n");
     test::TemporaryDirectory Directory;
     std::string Reason;

@@ -67,27 +67,43 @@ std::string MakeTrack(std::string_view Body) {
     return TrackHead() + std::string(Body);
 }
 
-std::string InChild(const std::function<std::string()>& Work) {
+Child::Child(const std::function<std::string()>& Work) {
     int Pipe[2];
     if (pipe(Pipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    const pid_t Child = fork();
-    if (Child == 0) {
+    Process_ = fork();
+    if (Process_ == 0) {
         close(Pipe[0]);
         const std::string Report = Work();
         [[maybe_unused]] auto Written = write(Pipe[1], Report.data(), Report.size());
         _exit(0);
     }
     close(Pipe[1]);
+    Pipe_ = Pipe[0];
+}
+
+Child::~Child() {
+    Wait();
+}
+
+std::string Child::Wait() {
     std::string Report;
+    if (Process_ < 0) {
+        return Report;
+    }
     char Chunk[256];
-    for (ssize_t Count; (Count = read(Pipe[0], Chunk, sizeof Chunk)) > 0;) {
+    for (ssize_t Count; (Count = read(Pipe_, Chunk, sizeof Chunk)) > 0;) {
         Report.append(Chunk, static_cast<std::size_t>(Count));
     }
-    close(Pipe[0]);
-    waitpid(Child, nullptr, 0);
+    close(Pipe_);
+    waitpid(Process_, &Status_, 0);
+    Process_ = -1;
     return Report;
+}
+
+std::string InChild(const std::function<std::string()>& Work) {
+    return Child(Work).Wait();
 }
 
 std::string Convert(std::string_view Input, IconState State, CommandType Command,

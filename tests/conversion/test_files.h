@@ -18,6 +18,7 @@ class TemporaryDirectory {
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
+    const std::string& Path() const { return Path_; }
     // Path of Name inside the directory.
     std::string operator/(std::string_view Name) const;
     // Names of the entries in the directory, sorted and joined by '|'.
@@ -34,6 +35,26 @@ std::string ReadFile(const std::string& Path);
 // A track of CR LF lines: a header with the player keys, the record marker, the 20-line
 // preamble, then Body as it stands.
 std::string MakeTrack(std::string_view Body);
+
+// Work running in a child process, started at once.
+class Child {
+  public:
+    explicit Child(const std::function<std::string()>& Work);
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child();
+
+    // Waits for the child and returns what Work returned; empty if the child died first.
+    std::string Wait();
+    int Pid() const { return Process_; }
+    // The child's wait status, once Wait returned.
+    int Status() const { return Status_; }
+
+  private:
+    int Process_ = -1;
+    int Pipe_ = -1;
+    int Status_ = 0;
+};
 
 // Runs Work in a child process and returns what it returned; empty if the child died first.
 std::string InChild(const std::function<std::string()>& Work);

@@ -139,8 +139,8 @@ int Sync(const char*, int, fuse_file_info* File) {
 }
 
 int Rename(const char* From, const char* To, unsigned int Flags) {
-    return Result(::renameat2(AT_FDCWD, BackingPath(From).c_str(), AT_FDCWD,
-                              BackingPath(To).c_str(), Flags));
+    return Result(
+        ::renameat2(AT_FDCWD, BackingPath(From).c_str(), AT_FDCWD, BackingPath(To).c_str(), Flags));
 }
 
 int Link(const char* From, const char* To) {

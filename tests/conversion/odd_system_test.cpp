@@ -1,0 +1,351 @@
+// Runs on the systems tracks are really kept on, where root can build them: FUSE folders that
+// ignore case or refuse changes of mode, no /proc, other users, leases, tiny filesystems.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/conversion/run_fixture.h"
+#include "tests/conversion/test_files.h"
+
+namespace quellmark {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+
+constexpr long FuseMagic = 0x65735546;
+
+// The test filesystem mounted over a backing folder for the life of the object.
+class OddFolder {
+  public:
+    OddFolder(const std::string& Backing, const std::string& MountPoint,
+              const std::vector<std::string>& Options)
+        : MountPoint_(MountPoint) {
+        fs::create_directories(Backing);
+        fs::create_directories(MountPoint);
+        Process_ = fork();
+        if (Process_ == 0) {
+            std::vector<std::string> Words = {QUELLMARK_ODD_FS, Backing, MountPoint};
+            Words.insert(Words.end(), Options.begin(), Options.end());
+            std::vector<char*> Arguments;
+            for (auto& Word : Words) {
+                Arguments.push_back(Word.data());
+            }
+            Arguments.push_back(nullptr);
+            execv(Arguments[0], Arguments.data());
+            _exit(127);
+        }
+        for (int Wait = 0; Wait < 100 && !Mounted(); ++Wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~OddFolder() {
+        umount2(MountPoint_.c_str(), MNT_DETACH);
+        for (int Wait = 0; Wait < 100 && waitpid(Process_, nullptr, WNOHANG) == 0; ++Wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        kill(Process_, SIGKILL);
+        waitpid(Process_, nullptr, 0);
+    }
+    bool Mounted() const {
+        struct statfs System {};
+        return statfs(MountPoint_.c_str(), &System) == 0 &&
+               static_cast<long>(System.f_type) == FuseMagic;
+    }
+
+  private:
+    std::string MountPoint_;
+    pid_t Process_ = -1;
+};
+
+class OddSystem : public RunFailureAsRoot {};
+
+TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
+    }
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    const auto Failed = [&](const std::string& Action, const std::string& Name) {
+        return Report(RunOutcome::Failed,
+                      Action + " '" + Mount + "/" + Name + "': " + "Operation not permitted");
+    };
+    const struct {
+        const char* Name;
+        std::vector<std::string> Options;
+        const char* Input;
+        const char* Output;  // created beforehand with Mode when Mode is not 0
+        mode_t Mode;
+        std::string Report;
+    } Rows[] = {
+        {"one file by two spellings",
+         {"--casefold"},
+         "case.trk",
+         "CASE.TRK",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"one folder by two spellings",
+         {"--casefold"},
+         "Sub/x.trk",
+         "sub/X.TRK",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"new name where case is ignored",
+         {"--casefold"},
+         "case.trk",
+         "new.trk",
+         0,
+         Report(RunOutcome::Finished)},
+        {"new file where modes are fixed",
+         {"--refuse-chmod", "--file-mode=0755"},
+         "in.trk",
+         "new.trk",
+         0,
+         Report(RunOutcome::Finished)},
+        {"replaced file where modes are fixed",
+         {"--refuse-chmod", "--file-mode=0755"},
+         "in.trk",
+         "old.trk",
+         0644,
+         Report(RunOutcome::Finished)},
+        {"replaced file no more open",
+         {"--refuse-chmod", "--create-mode=0644"},
+         "in.trk",
+         "old.trk",
+         0644,
+         Report(RunOutcome::Finished)},
+        {"replaced file that would be more open",
+         {"--refuse-chmod", "--create-mode=0644"},
+         "in.trk",
+         "old.trk",
+         0600,
+         Failed("Can't keep the permissions of output track", "old.trk")},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        fs::remove_all(Back);
+        fs::create_directories(Back + "/Sub");
+        WriteFile(Back + "/" + Row.Input, Track);
+        if (Row.Mode != 0) {
+            WriteFile(Back + "/" + Row.Output, "earlier output\r\n");
+            fs::permissions(Back + "/" + Row.Output, fs::perms(Row.Mode));
+        }
+        const OddFolder Odd(Back, Mount, Row.Options);
+        ASSERT_TRUE(Odd.Mounted());
+        EXPECT_EQ(Report(Run(Mount + "/" + Row.Input, Mount + "/" + Row.Output), Reason),
+                  Row.Report);
+        EXPECT_EQ(ReadFile(Back + "/" + Row.Input), Track);
+        const bool Written = Row.Report == Report(RunOutcome::Finished);
+        if (Row.Mode != 0 && !Written) {
+            EXPECT_EQ(ReadFile(Back + "/" + Row.Output), "earlier output\r\n");
+        }
+        for (const auto& Entry : fs::recursive_directory_iterator(Back)) {
+            EXPECT_NE(Entry.path().filename().string().rfind(".quellmark-", 0), 0u);
+        }
+    }
+}
+
+TEST_F(OddSystem, WorksWithoutProc) {
+    fs::permissions(Directory / "earlier.trk", fs::perms(0640));
+    ASSERT_EQ(setxattr((Directory / "earlier.trk").c_str(), "user.note", "n", 1, 0) == 0 ||
+                  errno == ENOTSUP,
+              true);
+    fs::create_symlink("earlier.trk", Directory / "link.trk");
+    const std::string Result = test::InChild([&] {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            umount2("/proc", MNT_DETACH) != 0) {
+            return std::string("no private /proc");
+        }
+        std::string Reports;
+        for (const char* Output : {"new.trk", "earlier.trk", "link.trk"}) {
+            Reports += Report(Run(Directory / "in.trk", Directory / Output), Reason) + "|";
+        }
+        return Reports;
+    });
+    const std::string Finished = Report(RunOutcome::Finished) + "|";
+    EXPECT_EQ(Result, Finished + Finished + Finished);
+    EXPECT_EQ(ReadFile(Directory / "earlier.trk"), ReadFile(Directory / "new.trk"));
+    EXPECT_EQ(fs::status(Directory / "earlier.trk").permissions(), fs::perms(0640));
+    char Note = 0;
+    if (getxattr((Directory / "new.trk").c_str(), "user.note", &Note, 1) >= 0) {
+        EXPECT_EQ(getxattr((Directory / "earlier.trk").c_str(), "user.note", &Note, 1), 1);
+    }
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(Directory / "link.trk")));
+    EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|link.trk|new.trk");
+}
+
+// A file capability that lets the file read any file (cap_dac_read_search+ep).
+std::string ReadAnythingCapability() {
+    const std::uint32_t Words[] = {0x02000001, 1u << 2, 0, 0, 0};
+    return {reinterpret_cast<const char*>(Words), sizeof Words};
+}
+
+TEST_F(OddSystem, KeepsOwnerAndAttributesButNotWhatVouchesForOldContent) {
+    const std::string Earlier = Directory / "earlier.trk";
+    const std::string Capability = ReadAnythingCapability();
+    const struct {
+        const char* Name;
+        const char* Attribute;
+        std::string Value;
+        bool Kept;
+    } Rows[] = {
+        {"user attribute", "user.note", "kept", true},
+        {"file capability", "security.capability", Capability, false},
+        {"listed as skipped in /etc/xattr.conf", "user.Beagle.note", "skipped", false},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        WriteFile(Earlier, "earlier output\r\n");
+        ASSERT_EQ(chown(Earlier.c_str(), 65534, 65534), 0);
+        if (setxattr(Earlier.c_str(), Row.Attribute, Row.Value.data(), Row.Value.size(), 0) != 0) {
+            std::printf("skipped: %s cannot be set here\n", Row.Attribute);
+            continue;
+        }
+        if (!Row.Kept && std::string(Row.Attribute).rfind("user.", 0) == 0 &&
+            test::ReadFile("/etc/xattr.conf").find("user.Beagle.*") == std::string::npos) {
+            std::printf("skipped: /etc/xattr.conf does not skip %s\n", Row.Attribute);
+            continue;
+        }
+        ASSERT_EQ(Run(Directory / "in.trk", Earlier), RunOutcome::Finished) << Reason;
+        struct stat Status {};
+        ASSERT_EQ(stat(Earlier.c_str(), &Status), 0);
+        EXPECT_EQ(Status.st_uid, 65534u);
+        EXPECT_EQ(Status.st_gid, 65534u);
+        std::string Value(64, '\0');
+        const auto Size = getxattr(Earlier.c_str(), Row.Attribute, Value.data(), Value.size());
+        EXPECT_EQ(Size >= 0, Row.Kept);
+    }
+}
+
+TEST_F(OddSystem, AnotherUserGetsNoMoreThanBefore) {
+    const std::string Shared = Directory / "shared";
+    fs::create_directory(Shared);
+    fs::permissions(Shared, fs::perms(0777));
+    const struct {
+        const char* Name;
+        uid_t Owner;
+        mode_t Mode;
+        std::string Report;
+        mode_t ModeAfter;
+    } Rows[] = {
+        // The owner cannot be kept, so neither are setuid and setgid.
+        {"setuid file of another user", 1234, 06777, Report(RunOutcome::Finished), 0777},
+        {"file this user may not write", 0, 0644,
+         Failed("Can't create output track '" + Shared + "/o.trk': Permission denied"), 0644},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        WriteFile(Shared + "/o.trk", "earlier output\r\n");
+        ASSERT_EQ(chown((Shared + "/o.trk").c_str(), Row.Owner, Row.Owner), 0);
+        ASSERT_EQ(chmod((Shared + "/o.trk").c_str(), Row.Mode), 0);
+        EXPECT_EQ(RunAsNobody(Directory / "in.trk", Shared + "/o.trk"), Row.Report);
+        EXPECT_EQ(fs::status(Shared + "/o.trk").permissions(), fs::perms(Row.ModeAfter));
+        EXPECT_EQ(test::TemporaryDirectory::ListingOf(Shared), "o.trk");
+    }
+}
+
+TEST_F(OddSystem, RefusesEarlyWhatCannotSucceed) {
+    const std::string Small = Directory / "small";
+    fs::create_directory(Small);
+    ASSERT_EQ(mount("tmpfs", Small.c_str(), "tmpfs", 0, "size=1m"), 0);
+    const std::string Sparse = Directory / "sparse.trk";
+    WriteFile(Sparse, Track);
+    fs::resize_file(Sparse, 64u << 20);
+    const std::string Locked = Directory / "locked.trk";
+    WriteFile(Locked, "earlier output\r\n");
+    const int Descriptor = open(Locked.c_str(), O_RDONLY);
+    int Flags = FS_APPEND_FL;
+    ASSERT_EQ(ioctl(Descriptor, FS_IOC_SETFLAGS, &Flags), 0);
+    const struct {
+        const char* Name;
+        std::string Input;
+        std::string Output;
+        std::string Message;
+    } Rows[] = {
+        {"no room for the track", Sparse, Small + "/out.trk",
+         "Can't create a file in folder '" + Small + "' for output track '" + Small +
+             "/out.trk': No space left on device"},
+        {"append-only output", Directory / "in.trk", Locked,
+         "Can't replace output track '" + Locked + "': Operation not permitted"},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        EXPECT_EQ(Report(Run(Row.Input, Row.Output), Reason),
+                  Report(RunOutcome::Failed, Row.Message));
+    }
+    EXPECT_EQ(test::TemporaryDirectory::ListingOf(Small), "");
+    Flags = 0;
+    ioctl(Descriptor, FS_IOC_SETFLAGS, &Flags);
+    close(Descriptor);
+    umount2(Small.c_str(), MNT_DETACH);
+    EXPECT_EQ(ReadFile(Locked), "earlier output\r\n");
+}
+
+TEST_F(OddSystem, WaitsForWhatOnlyTakesTime) {
+    // A working folder whose parent this user cannot search: reached only from where it is.
+    const std::string Closed = Directory / "closed";
+    fs::create_directories(Closed + "/open");
+    fs::permissions(Closed, fs::perms(0700));
+    fs::permissions(Closed + "/open", fs::perms(0777));
+    WriteFile(Closed + "/open/in.trk", Track);
+    WriteFile(Closed + "/open/out.trk", "earlier output\r\n");
+    chown((Closed + "/open/out.trk").c_str(), 65534, 65534);
+    EXPECT_EQ(test::InChild([&] {
+                  if (chdir((Closed + "/open").c_str()) != 0 || setgid(65534) != 0 ||
+                      setuid(65534) != 0) {
+                      return std::string("no user switch");
+                  }
+                  return Report(Run("in.trk", "out.trk"), Reason);
+              }),
+              Report(RunOutcome::Finished))
+        << "unsearchable parent";
+    EXPECT_NE(ReadFile(Closed + "/open/out.trk"), "earlier output\r\n");
+
+    // A lease on the input, as a file server holds one: the run waits for its break.
+    int Ready[2];
+    ASSERT_EQ(pipe(Ready), 0);
+    const pid_t Holder = fork();
+    if (Holder == 0) {
+        signal(SIGIO, [](int) { _exit(0); });
+        const int Leased = open((Directory / "in.trk").c_str(), O_RDONLY);
+        const char Result = fcntl(Leased, F_SETLEASE, F_WRLCK) == 0 ? 'y' : 'n';
+        [[maybe_unused]] auto Written = write(Ready[1], &Result, 1);
+        pause();
+        _exit(1);
+    }
+    char Leased = 0;
+    ASSERT_EQ(read(Ready[0], &Leased, 1), 1);
+    close(Ready[0]);
+    close(Ready[1]);
+    if (Leased == 'y') {
+        EXPECT_EQ(Report(Run(Directory / "in.trk", Directory / "earlier.trk"), Reason),
+                  Report(RunOutcome::Finished))
+            << "input under a lease";
+    } else {
+        std::printf("skipped: leases are not enabled here\n");
+        kill(Holder, SIGKILL);
+    }
+    waitpid(Holder, nullptr, 0);
+}
+
+}  // namespace
+}  // namespace quellmark
