@@ -7,11 +7,8 @@
 #include <new>
 
 #include "conversion/icon_removal.h"
-#include "conversion/input_file.h"
-#include "conversion/output_file.h"
-#include "conversion/output_target.h"
-#include "conversion/same_file.h"
 #include "conversion/track_file_error.h"
+#include "conversion/track_files.h"
 #include "conversion/track_pass.h"
 
 namespace quellmark {
@@ -26,23 +23,19 @@ RunOutcome Convert(const RunSettings& Settings) {
     if (Settings.InputPath == Settings.OutputPath) {
         return RunOutcome::SameFile;
     }
-    const InputTrack Input = OpenInputTrack(Settings.InputPath);
-    OutputTarget Target = ResolveOutputTarget(Settings.OutputPath,
-                                              Settings.IfOutputExists == ExistingOutput::Replace);
-    // Different names can still lead to one file (links, relative parts, /dev/fd, a folder
-    // that ignores case): replacing it would destroy the input before it is read.
-    if (ReplacesInput(Target, Input, Settings.InputPath)) {
+    const auto Input = OpenInputTrackFile(Settings.InputPath);
+    const auto Output = CreateOutputTrackFile(Settings, *Input);
+    if (Output == nullptr) {
         return RunOutcome::SameFile;
     }
-    OutputFile Output(std::move(Target), Input.Size);
-    const std::size_t BufferSize = BufferSizeFor(Input.Size);
-    TrackReader Reader(Input.File.Get(), Settings.InputPath, BufferSize);
-    TrackWriter Writer(Output.Descriptor(), Settings.OutputPath, BufferSize);
+    const std::size_t BufferSize = BufferSizeFor(Input->Size());
+    TrackReader Reader(Input->Reader(), BufferSize);
+    TrackWriter Writer(Output->Writer(), Settings.OutputPath, BufferSize);
     TrackPass Pass(Reader, Writer);
     const RunOutcome Outcome =
         RemoveIcons(Pass, Settings.InitialIconState, Settings.ReplacementCommand);
     Writer.Flush();
-    Output.Commit();
+    Output->Commit();
     return Outcome;
 }
 

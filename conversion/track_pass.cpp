@@ -233,9 +233,8 @@ bool TrackPass::FindNextIconToggle(std::string& ToggleCommandLine) {
         // copied as it stands; that line, or the unfinished last one, is judged on its own.
         const auto Bytes = Input_.Buffered();
         const auto Notable = FindNotableByte(Bytes);
-        const auto* Return = static_cast<const char*>(memrchr(Bytes.data(), '\r', Notable));
-        const auto LineStart =
-            Return == nullptr ? 0 : static_cast<std::size_t>(Return - Bytes.data()) + 2;
+        const auto Return = Bytes.substr(0, Notable).rfind('\r');
+        const auto LineStart = Return == std::string_view::npos ? 0 : Return + 2;
         Output_.WriteBorrowed(Bytes.substr(0, LineStart));
         Input_.Consume(LineStart);
         if (LineStart < Bytes.size() && ReadToggleLine(ToggleCommandLine)) {

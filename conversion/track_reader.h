@@ -4,23 +4,19 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <string>
 #include <string_view>
 
 namespace quellmark {
 
-// Reads up to Size bytes into Buffer as read(2) does: the count, 0 at the end of the input, or
-// -1 with errno set.
-using ReadFunction = std::function<long(char* Buffer, std::size_t Size)>;
+// Reads up to Size bytes into Buffer: the count, 0 at the end of the input. A failure throws
+// TrackFileError with the system's reason.
+using ReadFunction = std::function<std::size_t(char* Buffer, std::size_t Size)>;
 
-// The reader owns one block of BlockSize bytes and never grows it. Read failures throw
-// TrackFileError.
+// The reader owns one block of BlockSize bytes and never grows it.
 class TrackReader {
   public:
-    // Reads the file open at Descriptor.
-    TrackReader(int Descriptor, std::string Path, std::size_t BlockSize = 1 << 20);
-    // Reads through Read, for input that is no file (the fuzzer's, in memory).
-    TrackReader(ReadFunction Read, std::string Path, std::size_t BlockSize);
+    // Reads through Read: a file of the system's file layer, or memory (the fuzzer's).
+    TrackReader(ReadFunction Read, std::size_t BlockSize);
 
     // The bytes read and not yet consumed; valid until the next RefillIfEmpty.
     std::string_view Buffered() const { return {Block_.get() + Begin_, End_ - Begin_}; }
@@ -39,7 +35,6 @@ class TrackReader {
 
   private:
     ReadFunction Read_;
-    std::string Path_;
     std::unique_ptr<char[]> Block_;  // left uninitialized: read() fills what is used
     std::size_t BlockSize_;
     std::size_t Begin_ = 0;

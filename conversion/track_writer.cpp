@@ -1,7 +1,5 @@
 #include "conversion/track_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,14 +9,9 @@
 namespace quellmark {
 namespace {
 
-constexpr std::size_t MaxPieces = 512;  // well below IOV_MAX
+constexpr std::size_t MaxPieces = 512;  // well below any system's limit on gathered writes
 
 }  // namespace
-
-TrackWriter::TrackWriter(int Descriptor, std::string Path, std::size_t BufferSize)
-    : TrackWriter([Descriptor](const iovec* Pieces,
-                               int Count) { return ::writev(Descriptor, Pieces, Count); },
-                  std::move(Path), BufferSize) {}
 
 TrackWriter::TrackWriter(WriteFunction Write, std::string Path, std::size_t BufferSize)
     : Write_(std::move(Write)),
@@ -60,11 +53,10 @@ void TrackWriter::WriteBorrowed(std::string_view Bytes) {
 // The caller makes sure that a piece can be added.
 void TrackWriter::Append(const char* Data, std::size_t Size) {
     // Bytes that follow on from the last piece extend it.
-    if (!Pending_.empty() &&
-        static_cast<const char*>(Pending_.back().iov_base) + Pending_.back().iov_len == Data) {
-        Pending_.back().iov_len += Size;
+    if (!Pending_.empty() && Pending_.back().Data + Pending_.back().Size == Data) {
+        Pending_.back().Size += Size;
     } else {
-        Pending_.push_back({const_cast<char*>(Data), Size});
+        Pending_.push_back({Data, Size});
     }
     PendingBytes_ += Size;
 }
@@ -74,20 +66,18 @@ void TrackWriter::Flush() {
     while (First < Pending_.size()) {
         const auto Count = static_cast<int>(std::min(Pending_.size() - First, MaxPieces));
         const auto Written = Write_(&Pending_[First], Count);
-        if (Written < 0 && errno == EINTR) {
-            continue;
+        // A short write is followed by another, which reports the reason; one that takes
+        // nothing means the disk is full, as gnulib's full_write says.
+        if (Written == 0) {
+            ThrowFileError("Can't write output track", Path_, ENOSPC);
         }
-        if (Written <= 0) {
-            // A short write is followed by another, which reports the reason (a full disk).
-            ThrowFileError("Can't write output track", Path_, Written < 0 ? errno : EIO);
-        }
-        for (auto Left = static_cast<std::size_t>(Written); Left > 0;) {
+        for (auto Left = Written; Left > 0;) {
             auto& Piece = Pending_[First];
-            const auto Taken = std::min(Left, Piece.iov_len);
-            Piece.iov_base = static_cast<char*>(Piece.iov_base) + Taken;
-            Piece.iov_len -= Taken;
+            const auto Taken = std::min(Left, Piece.Size);
+            Piece.Data += Taken;
+            Piece.Size -= Taken;
             Left -= Taken;
-            if (Piece.iov_len == 0) {
+            if (Piece.Size == 0) {
                 ++First;
             }
         }

@@ -1,8 +1,6 @@
 // Buffered writing of the output track.
 #pragma once
 
-#include <sys/uio.h>
-
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -12,16 +10,22 @@
 
 namespace quellmark {
 
-// Writes Count pieces as writev(2) does: the bytes written, or -1 with errno set.
-using WriteFunction = std::function<long(const iovec* Pieces, int Count)>;
+// A stretch of bytes to write.
+struct WritePiece {
+    const char* Data;
+    std::size_t Size;
+};
 
-// Collects what is written and hands it to the file in large gathered writes. Write failures,
-// short writes included, throw TrackFileError.
+// Writes the Count pieces in order, or as many of their bytes as fit: the bytes written, 0 when
+// nothing fits. A failure throws TrackFileError with the system's reason.
+using WriteFunction = std::function<std::size_t(const WritePiece* Pieces, int Count)>;
+
+// Collects what is written and hands it to the file in large gathered writes. A write that
+// takes nothing throws TrackFileError.
 class TrackWriter {
   public:
-    // Writes to the file open at Descriptor.
-    TrackWriter(int Descriptor, std::string Path, std::size_t BufferSize = 1 << 20);
-    // Writes through Write, for output that is no file (the fuzzer's, in memory).
+    // Writes through Write, a file of the system's file layer or memory (the fuzzer's); Path
+    // names the output in messages.
     TrackWriter(WriteFunction Write, std::string Path, std::size_t BufferSize);
 
     // Writes Line followed by CR LF.
@@ -45,7 +49,7 @@ class TrackWriter {
     std::unique_ptr<char[]> Buffer_;  // left uninitialized: only written parts are sent
     std::size_t BufferSize_;
     std::size_t Used_ = 0;
-    std::vector<iovec> Pending_;
+    std::vector<WritePiece> Pending_;
     std::size_t PendingBytes_ = 0;
 };
 

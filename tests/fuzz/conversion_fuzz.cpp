@@ -3,8 +3,6 @@
 // run ends in Finished or Stopped; a stopped run's output is the input's lines with CR LF ends;
 // a finished run keeps every other line in order, inserts four lines per toggle pair after the
 // preamble, and replaces every toggle line after it, start and end lines in turn.
-#include <sys/uio.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -46,16 +44,15 @@ quellmark::RunOutcome Convert(std::string_view Input, quellmark::IconState State
             const auto Count = std::min(Size, Input.size());
             std::copy_n(Input.data(), Count, Buffer);
             Input.remove_prefix(Count);
-            return static_cast<long>(Count);
+            return Count;
         },
-        "in.trk", BlockSize);
+        BlockSize);
     quellmark::TrackWriter Writer(
-        [&Output](const iovec* Pieces, int Count) {
-            long Written = 0;
+        [&Output](const quellmark::WritePiece* Pieces, int Count) {
+            std::size_t Written = 0;
             for (int Piece = 0; Piece < Count; ++Piece) {
-                Output.append(static_cast<const char*>(Pieces[Piece].iov_base),
-                              Pieces[Piece].iov_len);
-                Written += static_cast<long>(Pieces[Piece].iov_len);
+                Output.append(Pieces[Piece].Data, Pieces[Piece].Size);
+                Written += Pieces[Piece].Size;
             }
             return Written;
         },
