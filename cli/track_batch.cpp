@@ -1,11 +1,28 @@
 #include "cli/track_batch.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "conversion/run.h"
 
 namespace quellmark {
 namespace {
+
+#ifdef _WIN32
+// A drive's colon ends the folder part too: C:a.trk is a.trk in drive C's working folder.
+constexpr const char* Separators = "/\\:";
+constexpr char Separator = '\\';
+#else
+constexpr const char* Separators = "/";
+constexpr char Separator = '/';
+#endif
+
+// Whether anything, even a link to nothing, has that name.
+bool Exists(const std::string& Path) {
+    std::error_code Error;
+    const auto Status =
+        std::filesystem::symlink_status(std::u8string(Path.begin(), Path.end()), Error);
+    return std::filesystem::exists(Status) || Status.type() == std::filesystem::file_type::symlink;
+}
 
 std::string Quoted(const std::string& Path) {
     return "'" + Path + "'";
@@ -15,8 +32,7 @@ std::string Quoted(const std::string& Path) {
 bool ConvertTrack(const std::string& Track, const BatchOptions& Options, const std::string& Program,
                   std::ostream& Messages) {
     const std::string Output = OutputPathFor(Track, Options);
-    struct stat Existing {};
-    if (!Options.Force && ::lstat(Output.c_str(), &Existing) == 0) {
+    if (!Options.Force && Exists(Output)) {
         Messages << Program << ": output track " << Quoted(Output)
                  << " already exists; use --force to replace it\n";
         return false;
@@ -55,12 +71,14 @@ std::string OutputPathFor(const std::string& Track, const BatchOptions& Options)
     if (!Options.OutputPath.empty()) {
         return Options.OutputPath;
     }
-    const auto Slash = Track.rfind('/');
+    const auto Slash = Track.find_last_of(Separators);
     const std::string Name = "NoIcons_" + Track.substr(Slash == std::string::npos ? 0 : Slash + 1);
     if (Options.OutputFolder.empty()) {
         return Track.substr(0, Slash == std::string::npos ? 0 : Slash + 1) + Name;
     }
-    return Options.OutputFolder + (Options.OutputFolder.back() == '/' ? "" : "/") + Name;
+    const bool Ended =
+        std::string_view(Separators).find(Options.OutputFolder.back()) != std::string_view::npos;
+    return Options.OutputFolder + (Ended ? "" : std::string(1, Separator)) + Name;
 }
 
 int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,

@@ -7,9 +7,9 @@
 
 #include <cerrno>
 #include <fstream>
-#include <random>
 
 #include "conversion/file_attributes.h"
+#include "conversion/temporary_name.h"
 #include "conversion/track_file_error.h"
 
 namespace quellmark {
@@ -17,17 +17,6 @@ namespace {
 
 const std::string CreateAction = "Can't create output track";
 const std::string CreateInFolder = "Can't create a file in folder";
-
-// Short, so that it fits beside any name the folder accepts.
-std::string MakeTemporaryName() {
-    static thread_local std::mt19937_64 Random{std::random_device{}()};
-    static const char Digits[] = "0123456789abcdef";
-    std::string Name = ".quellmark-000000000000";
-    for (auto At = Name.size() - 12; At < Name.size(); ++At) {
-        Name[At] = Digits[Random() % 16];
-    }
-    return Name;
-}
 
 // In an append-only folder a name can be added but not renamed or removed, so a temporary
 // name there could never be cleaned up.

@@ -28,6 +28,7 @@
 #include "conversion/run.h"
 #include "tests/conversion/run_fixture.h"
 #include "tests/conversion/system_call_filter.h"
+#include "tests/conversion/child_process.h"
 #include "tests/conversion/test_files.h"
 
 namespace quellmark {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "tests/conversion/run_fixture.h"
+#include "tests/conversion/child_process.h"
 #include "tests/conversion/test_files.h"
 
 namespace quellmark {

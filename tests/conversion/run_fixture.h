@@ -13,6 +13,7 @@
 #include <string>
 
 #include "conversion/run.h"
+#include "tests/conversion/child_process.h"
 #include "tests/conversion/test_files.h"
 
 namespace quellmark {

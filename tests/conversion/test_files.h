@@ -1,7 +1,7 @@
 // Files on disk for the engine's tests.
 #pragma once
 
-#include <functional>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -29,35 +29,16 @@ class TemporaryDirectory {
     std::string Path_;
 };
 
+// Paths are UTF-8 text on every system.
+std::filesystem::path FromUtf8(const std::string& Path);
+std::string ToUtf8(const std::filesystem::path& Path);
+
 void WriteFile(const std::string& Path, std::string_view Content);
 std::string ReadFile(const std::string& Path);
 
 // A track of CR LF lines: a header with the player keys, the record marker, the 20-line
 // preamble, then Body as it stands.
 std::string MakeTrack(std::string_view Body);
-
-// Work running in a child process, started at once.
-class Child {
-  public:
-    explicit Child(const std::function<std::string()>& Work);
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    ~Child();
-
-    // Waits for the child and returns what Work returned; empty if the child died first.
-    std::string Wait();
-    int Pid() const { return Process_; }
-    // The child's wait status, once Wait returned.
-    int Status() const { return Status_; }
-
-  private:
-    int Process_ = -1;
-    int Pipe_ = -1;
-    int Status_ = 0;
-};
-
-// Runs Work in a child process and returns what it returned; empty if the child died first.
-std::string InChild(const std::function<std::string()>& Work);
 
 // Runs a conversion of Input held in a temporary directory and returns the output file's
 // content; Outcome receives the run's outcome.

@@ -1,8 +1,12 @@
 // The block reader and the fast toggle search against a plain line-by-line model of the
 // conversion, on generated tracks and at block sizes that split lines everywhere.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <optional>
@@ -192,6 +196,18 @@ TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
 // Bytes that end where readable memory ends, so that a scan reading past them faults.
 class BytesAtPageEnd {
   public:
+#ifdef _WIN32
+    BytesAtPageEnd() {
+        SYSTEM_INFO System{};
+        GetSystemInfo(&System);
+        Page_ = System.dwPageSize;
+        Memory_ = static_cast<char*>(
+            VirtualAlloc(nullptr, 2 * Page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD Old = 0;
+        VirtualProtect(Memory_ + Page_, Page_, PAGE_NOACCESS, &Old);
+    }
+    ~BytesAtPageEnd() { VirtualFree(Memory_, 0, MEM_RELEASE); }
+#else
     BytesAtPageEnd() {
         Page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
         Memory_ = static_cast<char*>(
@@ -199,6 +215,7 @@ class BytesAtPageEnd {
         mprotect(Memory_ + Page_, Page_, PROT_NONE);
     }
     ~BytesAtPageEnd() { munmap(Memory_, 2 * Page_); }
+#endif
     std::string_view Place(const std::string& Bytes) {
         char* Start = Memory_ + Page_ - Bytes.size();
         std::copy(Bytes.begin(), Bytes.end(), Start);

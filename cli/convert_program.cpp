@@ -1,4 +1,5 @@
-// quellmark-convert: the command-line front end to the conversion engine.
+#include "cli/convert_program.h"
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <map>
@@ -60,10 +61,10 @@ Exit status:
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    using quellmark::CommandType;
-    using quellmark::IconState;
-    quellmark::BatchOptions Options;
+namespace quellmark {
+
+int RunConvertProgram(const std::vector<std::string>& Arguments) {
+    BatchOptions Options;
     std::vector<std::string> Tracks;
 
     CLI::App App(
@@ -102,7 +103,12 @@ int main(int argc, char** argv) {
     App.add_option("TRACK", Tracks, "The recorded tracks to convert")->type_name("")->required();
 
     try {
-        App.parse(argc, argv);
+        // CLI11 takes the arguments last first, without the program's name.
+        std::vector<std::string> Reversed(Arguments.rbegin(), Arguments.rend());
+        if (!Reversed.empty()) {
+            Reversed.pop_back();
+        }
+        App.parse(Reversed);
         if (!Options.OutputPath.empty() && Tracks.size() > 1) {
             throw CLI::ValidationError("--output", "takes a single TRACK");
         }
@@ -123,5 +129,7 @@ int main(int argc, char** argv) {
     }
     Options.InitialIconState = States.at(State);
     Options.ReplacementCommand = Commands.at(Command);
-    return quellmark::ConvertTracks(Tracks, Options, Program, std::cerr);
+    return ConvertTracks(Tracks, Options, Program, std::cerr);
 }
+
+}  // namespace quellmark

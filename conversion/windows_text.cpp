@@ -1,0 +1,76 @@
+#include "conversion/windows_text.h"
+
+#include <windows.h>
+
+namespace quellmark {
+
+std::wstring WideText(const std::string& Text) {
+    if (Text.empty()) {
+        return {};
+    }
+    const int Size = static_cast<int>(Text.size());
+    std::wstring Wide(static_cast<std::size_t>(
+                          MultiByteToWideChar(CP_UTF8, 0, Text.data(), Size, nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, Text.data(), Size, Wide.data(), static_cast<int>(Wide.size()));
+    return Wide;
+}
+
+std::string Utf8Text(const std::wstring& Text) {
+    if (Text.empty()) {
+        return {};
+    }
+    const int Size = static_cast<int>(Text.size());
+    std::string Narrow(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, Text.data(), Size,
+                                                                    nullptr, 0, nullptr, nullptr)),
+                       '\0');
+    WideCharToMultiByte(CP_UTF8, 0, Text.data(), Size, Narrow.data(),
+                        static_cast<int>(Narrow.size()), nullptr, nullptr);
+    return Narrow;
+}
+
+std::wstring LongPath(const std::string& Path) {
+    const std::wstring Wide = WideText(Path);
+    if (Wide.rfind(L"\\\\?\\", 0) == 0) {
+        return Wide;
+    }
+    // GetFullPathNameW resolves "." and "..", the working folder and drive-relative names, and
+    // turns slashes into backslashes; the prefix then lifts the MAX_PATH limit.
+    const DWORD Needed = GetFullPathNameW(Wide.c_str(), 0, nullptr, nullptr);
+    if (Needed == 0) {
+        return {};
+    }
+    std::wstring Full(Needed, L'\0');
+    const DWORD Length = GetFullPathNameW(Wide.c_str(), Needed, Full.data(), nullptr);
+    if (Length == 0 || Length >= Needed) {
+        return {};
+    }
+    Full.resize(Length);
+    // Devices (\\.\NUL, \\.\pipe\…) keep the name they have.
+    if (Full.rfind(L"\\\\.\\", 0) == 0) {
+        return Full;
+    }
+    if (Full.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + Full.substr(2);
+    }
+    return L"\\\\?\\" + Full;
+}
+
+std::string SystemMessage(unsigned long Error) {
+    wchar_t* Buffer = nullptr;
+    const DWORD Length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, Error, 0, reinterpret_cast<wchar_t*>(&Buffer), 0, nullptr);
+    if (Length == 0 || Buffer == nullptr) {
+        return "System error " + std::to_string(Error);
+    }
+    std::wstring Text(Buffer, Length);
+    LocalFree(Buffer);
+    while (!Text.empty() && (Text.back() == L'\n' || Text.back() == L'\r' || Text.back() == L' ' ||
+                             Text.back() == L'.')) {
+        Text.pop_back();
+    }
+    return Utf8Text(Text);
+}
+
+}  // namespace quellmark

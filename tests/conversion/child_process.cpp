@@ -1,0 +1,49 @@
+#include "tests/conversion/child_process.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace quellmark::test {
+
+Child::Child(const std::function<std::string()>& Work) {
+    int Pipe[2];
+    if (pipe(Pipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    Process_ = fork();
+    if (Process_ == 0) {
+        close(Pipe[0]);
+        const std::string Report = Work();
+        [[maybe_unused]] auto Written = write(Pipe[1], Report.data(), Report.size());
+        _exit(0);
+    }
+    close(Pipe[1]);
+    Pipe_ = Pipe[0];
+}
+
+Child::~Child() {
+    Wait();
+}
+
+std::string Child::Wait() {
+    std::string Report;
+    if (Process_ < 0) {
+        return Report;
+    }
+    char Chunk[256];
+    for (ssize_t Count; (Count = read(Pipe_, Chunk, sizeof Chunk)) > 0;) {
+        Report.append(Chunk, static_cast<std::size_t>(Count));
+    }
+    close(Pipe_);
+    waitpid(Process_, &Status_, 0);
+    Process_ = -1;
+    return Report;
+}
+
+std::string InChild(const std::function<std::string()>& Work) {
+    return Child(Work).Wait();
+}
+
+}  // namespace quellmark::test
