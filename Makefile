@@ -60,7 +60,7 @@ bench: build
 
 # quellmark-convert.exe and the engine's tests for 64-bit Windows, cross-built with MinGW-w64;
 # the tests run under Wine in a private prefix inside the build folder.
-WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
+WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
 windows:
 	@scripts/install-deps $(WINDOWS_PACKAGES)
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
@@ -69,11 +69,12 @@ windows:
 
 # Wine is started once outside CTest, with its output elsewhere: a wineserver started by the
 # first test would hold CTest's pipes open. The Linux build's outputs are the reference.
+test-windows: export WINDOWS_BUILD_DIR = $(WINDOWS_DIR)
 test-windows: windows build
-	WINDOWS_BUILD_DIR=$(WINDOWS_DIR) scripts/wine-run cmd /c exit </dev/null >/dev/null 2>&1
+	scripts/wine-run cmd /c exit </dev/null >/dev/null 2>&1
 	cd $(WINDOWS_DIR) && QUELLMARK_LINUX_CONVERT=$(CURDIR)/$(BUILD_DIR)/cli/quellmark-convert \
 	    ctest --output-on-failure -j $(JOBS); status=$$?; \
-	    WINEPREFIX=$(CURDIR)/$(WINDOWS_DIR)/wine-prefix wineserver -k; exit $$status
+	    ../scripts/wine-run --stop; exit $$status
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
