@@ -4,11 +4,6 @@
 //
 //   conversion_bench [megabytes=200] [repetitions=15] [directory=$TMPDIR]   (/dev/shm: tmpfs)
 //   conversion_bench odd [directory=$TMPDIR]     peak memory of runs on odd tracks
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_system.h"
 #include "conversion/run.h"
 #include "tests/support/track_head.h"
 
@@ -67,12 +63,6 @@ double Median(std::vector<double> Values) {
     return Values[Values.size() / 2];
 }
 
-long PeakKilobytes() {
-    rusage Usage{};
-    getrusage(RUSAGE_SELF, &Usage);
-    return Usage.ru_maxrss;
-}
-
 // Writes Head, then Piece Times times, then Tail, without holding the whole file.
 void WriteRepeated(const fs::path& Path, const std::string& Head, const std::string& Piece,
                    std::size_t Times, const std::string& Tail) {
@@ -87,20 +77,6 @@ void WriteRepeated(const fs::path& Path, const std::string& Head, const std::str
         }
     }
     File << Block << Tail;
-}
-
-// Peak resident memory of a conversion run in a child process of its own, in MB.
-double RunPeakMegabytes(const fs::path& Input, const fs::path& Output) {
-    const pid_t Child = fork();
-    if (Child == 0) {
-        quellmark::ConversionRun(
-            {Input, Output, quellmark::IconState::Low, quellmark::CommandType::Views});
-        _exit(0);
-    }
-    int Status = 0;
-    rusage Usage{};
-    wait4(Child, &Status, 0, &Usage);
-    return Usage.ru_maxrss / 1024.0;
 }
 
 int MeasureOddTracks(const fs::path& Directory) {
@@ -124,7 +100,8 @@ int MeasureOddTracks(const fs::path& Directory) {
         WriteRepeated(Input, Case.Before, Case.Piece, Case.Times, Case.After);
         const double Megabytes = fs::file_size(Input) / 1e6;
         double Peak = 0;
-        const double Seconds = TimeSeconds([&] { Peak = RunPeakMegabytes(Input, Output); });
+        const double Seconds =
+            TimeSeconds([&] { Peak = quellmark::bench::RunPeakMegabytes(Input, Output); });
         std::printf("  %-34s %7.1f MB file %6.1f MB peak %7.0f MB/s\n", Case.Name, Megabytes, Peak,
                     Megabytes / Seconds);
     }
@@ -132,44 +109,32 @@ int MeasureOddTracks(const fs::path& Directory) {
     return 0;
 }
 
-// The floor for any pass over the track: read() and write() in blocks of the size the engine
-// uses, synced before it ends as the engine syncs its output.
-bool CopyByBlocks(const fs::path& From, const fs::path& To) {
-    const int Input = ::open(From.c_str(), O_RDONLY | O_CLOEXEC);
-    const int Output = ::open(To.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    std::vector<char> Block(1 << 20);
-    bool Ok = Input >= 0 && Output >= 0;
-    for (ssize_t Count; Ok && (Count = ::read(Input, Block.data(), Block.size())) > 0;) {
-        Ok = ::write(Output, Block.data(), static_cast<std::size_t>(Count)) == Count;
-    }
-    Ok = Ok && ::fdatasync(Output) == 0;
-    ::close(Input);
-    ::close(Output);
-    return Ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    using quellmark::bench::ProcessId;
+    if (quellmark::bench::RunOneIfAsked(argc, argv)) {
+        return 0;
+    }
     if (argc > 1 && std::string_view(argv[1]) == "odd") {
         const fs::path Directory =
             fs::path(argc > 2 ? argv[2] : fs::temp_directory_path().string()) /
-            ("quellmark-odd-" + std::to_string(::getpid()));
+            ("quellmark-odd-" + std::to_string(ProcessId()));
         fs::create_directories(Directory);
         return MeasureOddTracks(Directory);
     }
     const std::size_t Megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200;
     const int Repetitions = argc > 2 ? std::atoi(argv[2]) : 15;
     const fs::path Place = argc > 3 ? argv[3] : fs::temp_directory_path().string();
-    const fs::path Directory = Place / ("quellmark-bench-" + std::to_string(::getpid()));
+    const fs::path Directory = Place / ("quellmark-bench-" + std::to_string(ProcessId()));
     fs::create_directories(Directory);
     const auto Input = Directory / "in.trk", Copy = Directory / "copy.trk",
                Output = Directory / "out.trk";
     WriteTrack(Input, Megabytes);
     const auto InputSize = fs::file_size(Input);
 
-    const quellmark::RunSettings Settings{Input, Output, quellmark::IconState::Low,
-                                          quellmark::CommandType::Views};
+    const quellmark::RunSettings Settings{Input.string(), Output.string(),
+                                          quellmark::IconState::Low, quellmark::CommandType::Views};
     std::vector<double> RangeCopyTimes, BlockCopyTimes, RunTimes;
     std::uintmax_t OutputSize = 0;
     std::string Reason;
@@ -183,7 +148,7 @@ int main(int argc, char** argv) {
             return TimeSeconds([&] { fs::copy_file(Input, Copy); });
         }
         if (Which == 1) {
-            return TimeSeconds([&] { Ok = CopyByBlocks(Input, Copy) && Ok; });
+            return TimeSeconds([&] { Ok = quellmark::bench::CopyByBlocks(Input, Copy) && Ok; });
         }
         const double Seconds = TimeSeconds([&] {
             Ok = Ok &&
@@ -214,15 +179,15 @@ int main(int argc, char** argv) {
                  Run = Median(RunTimes);
     const double Gigabytes = static_cast<double>(InputSize) / 1e9;
     std::printf("track: %.1f MB in, %.1f MB out, %d rounds, in %s\n", InputSize / 1e6,
-                OutputSize / 1e6, Repetitions, Place.c_str());
-    std::printf("copy_file_range copy:     median %7.1f ms  (%.2f GB/s)\n", RangeCopy * 1e3,
+                OutputSize / 1e6, Repetitions, Place.string().c_str());
+    std::printf("system's file copy:       median %7.1f ms  (%.2f GB/s)\n", RangeCopy * 1e3,
                 Gigabytes / RangeCopy);
     std::printf("read/write copy, synced:  median %7.1f ms  (%.2f GB/s)\n", BlockCopy * 1e3,
                 Gigabytes / BlockCopy);
     std::printf("conversion run:           median %7.1f ms  (%.2f GB/s)\n", Run * 1e3,
                 Gigabytes / Run);
     std::printf("run / read-write copy:    %.2f  (goal on tmpfs: at most 1.20)\n", Run / BlockCopy);
-    std::printf("run / copy_file_range:    %.2f\n", Run / RangeCopy);
-    std::printf("peak memory:              %.1f MB\n", PeakKilobytes() / 1024.0);
+    std::printf("run / system's file copy: %.2f\n", Run / RangeCopy);
+    std::printf("peak memory:              %.1f MB\n", quellmark::bench::PeakMegabytes());
     return 0;
 }
