@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 
 WINDOWS_DIR  ?= build-windows
 
-.PHONY: all deps build run test sanitize fuzz bench package windows test-windows clean
+.PHONY: all deps build run test sanitize fuzz bench package windows test-windows bench-windows clean
 
 all: build
 
@@ -75,6 +75,11 @@ test-windows: windows build
 	cd $(WINDOWS_DIR) && QUELLMARK_LINUX_CONVERT=$(CURDIR)/$(BUILD_DIR)/cli/quellmark-convert \
 	    ctest --output-on-failure -j $(JOBS); status=$$?; \
 	    ../scripts/wine-run --stop; exit $$status
+
+# The benchmark built for Windows, under Wine: the engine against a ReadFile/WriteFile copy.
+bench-windows: export WINDOWS_BUILD_DIR = $(WINDOWS_DIR)
+bench-windows: windows
+	scripts/wine-run $(WINDOWS_DIR)/bench/conversion_bench.exe $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
