@@ -401,16 +401,18 @@ std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settin
             (Basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
             ThrowSystemError(CreateAction, Path, ERROR_ACCESS_DENIED);
         }
+        // The name the system resolved, past any link, so that a link as the output stays a
+        // link. Wine 8 cannot give it for names past MAX_PATH; the path as given is the same
+        // file there, since Wine makes no links.
         std::wstring Resolved(32768, L'\0');
         const DWORD Length = GetFinalPathNameByHandleW(
             Existing.Get(), Resolved.data(), static_cast<DWORD>(Resolved.size()),
             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (Length == 0 || Length >= Resolved.size()) {
-            ThrowSystemError(CreateAction, Path, GetLastError());
+        if (Length != 0 && Length < Resolved.size()) {
+            Resolved.resize(Length);
+            Final = Resolved;
+            FolderText = ShownPath(Final.substr(0, Final.find_last_of(L'\\')));
         }
-        Resolved.resize(Length);
-        Final = Resolved;
-        FolderText = ShownPath(Final.substr(0, Final.find_last_of(L'\\')));
     } else {
         const DWORD Error = GetLastError();
         if (Error != ERROR_FILE_NOT_FOUND && Error != ERROR_PATH_NOT_FOUND) {

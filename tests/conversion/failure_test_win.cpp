@@ -150,6 +150,19 @@ TEST_F(WindowsRun, TakesNamesInAnyScript) {
     SetFileAttributesW(WideText(Output).c_str(), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(Run(Input, Output), RunOutcome::Finished) << Reason;
     EXPECT_NE(GetFileAttributesW(WideText(Output).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    // Past MAX_PATH, made and then replaced.
+    std::string Deep = Directory.Path();
+    for (int Depth = 0; Depth < 3; ++Depth) {
+        Deep += "\\" + std::string(100, 'd');
+        CreateDirectoryW(LongPath(Deep).c_str(), nullptr);
+    }
+    WriteFile(Deep + "\\in.trk", Track);
+    for (const char* Round : {"new", "replaced"}) {
+        EXPECT_EQ(Run(Deep + "\\in.trk", Deep + "\\out.trk"), RunOutcome::Finished)
+            << Round << ": " << Reason;
+    }
+    EXPECT_EQ(ReadFile(Deep + "\\out.trk"), Converted());
 }
 
 // The path of quellmark-convert.exe, built beside the tests.
