@@ -239,11 +239,10 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
     void CreateTemporary() {
         for (int Attempt = 0;; ++Attempt) {
             const std::wstring Name = Folder_ + L"\\" + WideText(MakeTemporaryName());
-            Temporary_ = Handle(CreateFileW(Name.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC |
-                                                              READ_CONTROL | FILE_WRITE_ATTRIBUTES,
-                                            0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN,
-                                            nullptr));
+            Temporary_ = Handle(CreateFileW(
+                Name.c_str(),
+                GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL | FILE_WRITE_ATTRIBUTES, 0,
+                nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             if (Temporary_.IsOpen()) {
                 break;
             }
@@ -285,10 +284,9 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
             const SECURITY_INFORMATION Inheritance = (Control & SE_DACL_PROTECTED) != 0
                                                          ? PROTECTED_DACL_SECURITY_INFORMATION
                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION;
-            const DWORD Error =
-                SetSecurityInfo(Temporary_.Get(), SE_FILE_OBJECT,
-                                DACL_SECURITY_INFORMATION | Inheritance, nullptr, nullptr, Access,
-                                nullptr);
+            const DWORD Error = SetSecurityInfo(Temporary_.Get(), SE_FILE_OBJECT,
+                                                DACL_SECURITY_INFORMATION | Inheritance, nullptr,
+                                                nullptr, Access, nullptr);
             LocalFree(Descriptor);
             if (Error != ERROR_SUCCESS) {
                 ThrowSystemError("Can't keep the permissions of output track", Path_, Error);
@@ -298,9 +296,9 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         if (!GetFileInformationByHandleEx(Existing_.Get(), FileBasicInfo, &Basic, sizeof Basic)) {
             ThrowSystemError("Can't keep the permissions of output track", Path_, GetLastError());
         }
-        SetAttributes(Basic.FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                              FILE_ATTRIBUTE_ARCHIVE |
-                                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+        SetAttributes(Basic.FileAttributes &
+                      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
     }
 
     // Renames the written file by its handle. POSIX semantics replace a file that others hold
@@ -325,10 +323,17 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
             Error == ERROR_INVALID_FUNCTION) {
             Existing_.Close();
             Info->ReplaceIfExists = MayReplace_ ? TRUE : FALSE;
-            if (SetFileInformationByHandle(Temporary_.Get(), FileRenameInfo, Info, Size)) {
-                return;
+            // A virus scanner or the search indexer may hold the earlier file for a moment.
+            for (int Attempt = 0; Attempt < 10; ++Attempt) {
+                if (SetFileInformationByHandle(Temporary_.Get(), FileRenameInfo, Info, Size)) {
+                    return;
+                }
+                Error = GetLastError();
+                if (Error != ERROR_SHARING_VIOLATION && Error != ERROR_ACCESS_DENIED) {
+                    break;
+                }
+                Sleep(50);
             }
-            Error = GetLastError();
         }
         MarkForDeletion(true);
         if (!MayReplace_ && (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS)) {
@@ -368,9 +373,8 @@ std::unique_ptr<InputTrackFile> OpenInputTrackFile(const std::string& Path) {
     if (!GetFileSizeEx(File.Get(), &Size) || !IdentityOf(File.Get(), Identity)) {
         ThrowSystemError(Action, Path, GetLastError());
     }
-    return std::make_unique<WindowsInputTrackFile>(std::move(File), Path,
-                                                   static_cast<std::uint64_t>(Size.QuadPart),
-                                                   Identity);
+    return std::make_unique<WindowsInputTrackFile>(
+        std::move(File), Path, static_cast<std::uint64_t>(Size.QuadPart), Identity);
 }
 
 std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settings,
@@ -405,9 +409,9 @@ std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settin
         // link. Wine 8 cannot give it for names past MAX_PATH; the path as given is the same
         // file there, since Wine makes no links.
         std::wstring Resolved(32768, L'\0');
-        const DWORD Length = GetFinalPathNameByHandleW(
-            Existing.Get(), Resolved.data(), static_cast<DWORD>(Resolved.size()),
-            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        const DWORD Length = GetFinalPathNameByHandleW(Existing.Get(), Resolved.data(),
+                                                       static_cast<DWORD>(Resolved.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (Length != 0 && Length < Resolved.size()) {
             Resolved.resize(Length);
             Final = Resolved;
@@ -421,11 +425,10 @@ std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settin
         if (Path.back() == '/' || Path.back() == '\\') {
             ThrowText(CreateAction, Path, "Is a directory");
         }
-        const Handle Link(CreateFileW(Name.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr));
+        const Handle Link(CreateFileW(
+            Name.c_str(), FILE_READ_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (Link.IsOpen()) {
             ThrowText(CreateAction, Path, "Symbolic link to a file that does not exist");
         }
