@@ -1,12 +1,19 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFontInfo>
-#include <QTimer>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "window/main_window.h"
 #include "window/message_sink.h"
-#include "window/track_arguments.h"
+#include "window/run_progress.h"
 #include "window/track_file_dialog.h"
+#include "window_logic/track_arguments.h"
 
 namespace {
 
@@ -20,37 +27,84 @@ void UseProportionalFont() {
     }
 }
 
+struct CommandLine {
+    bool HasOptions = false;
+    std::vector<std::string> Tracks;  // the bytes the shell passed
+};
+
+CommandLine SplitCommandLine(int argc, char** argv) {
+    CommandLine Line;
+    bool OptionsEnded = false;
+    for (int At = 1; At < argc; ++At) {
+        const std::string_view Word = argv[At];
+        if (!OptionsEnded && Word == "--") {
+            OptionsEnded = true;
+        } else if (!OptionsEnded && Word.size() > 1 && Word.front() == '-') {
+            Line.HasOptions = true;
+        } else {
+            Line.Tracks.emplace_back(Word);
+        }
+    }
+    return Line;
+}
+
+// --help, --version and wrong options are answered without a display, as a command-line
+// program answers them: a wrong option gives exit status 2, as quellmark-convert gives.
+int AnswerOptions(int argc, char** argv) {
+    QCoreApplication Core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quellmark"));
+    QCommandLineParser Parser;
+    Parser.setApplicationDescription(
+        QCoreApplication::translate("main",
+                                    "Rewrite a recorded track so that it plays back without "
+                                    "object icons. One TRACK is opened as the input; "
+                                    "several are loaded as a list to convert."));
+    Parser.addHelpOption();
+    const QCommandLineOption Version(QStringList{QStringLiteral("version")},
+                                     QCoreApplication::translate("main", "Print the version."));
+    Parser.addOption(Version);
+    Parser.addPositionalArgument(QStringLiteral("TRACK"),
+                                 QCoreApplication::translate("main", "Track files to open."),
+                                 QStringLiteral("[TRACK...]"));
+    if (!Parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "quellmark: %s\nTry 'quellmark --help' for more information.\n",
+                     qPrintable(Parser.errorText()));
+        return 2;
+    }
+    if (Parser.isSet(Version)) {
+        std::printf("quellmark (Quellmark) %s\n", QUELLMARK_VERSION);
+        return 0;
+    }
+    Parser.showHelp(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const CommandLine Line = SplitCommandLine(argc, argv);
+    if (Line.HasOptions) {
+        return AnswerOptions(argc, argv);
+    }
     QApplication Application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quellmark"));
     QApplication::setApplicationVersion(QStringLiteral(QUELLMARK_VERSION));
-    QCommandLineParser Parser;
-    Parser.setApplicationDescription(
-        QApplication::translate("main",
-                                "Rewrite a recorded track so that it plays back without "
-                                "object icons. One TRACK is opened as the input; "
-                                "several are converted as a list."));
-    Parser.addHelpOption();
-    Parser.addVersionOption();
-    Parser.addPositionalArgument(QStringLiteral("TRACK"),
-                                 QApplication::translate("main", "Track files to open."),
-                                 QStringLiteral("[TRACK...]"));
-    Parser.process(Application);
     UseProportionalFont();
 
     quellmark::QtTrackFileDialog Dialog;
     quellmark::MessageBoxSink Messages;
-    quellmark::Main Window(Dialog, Messages);
+    quellmark::ProgressDialogView Progress;
+    quellmark::Main Window(Dialog, Messages, Progress);
     Window.show();
-    const auto Arguments = quellmark::CheckTrackArguments(Parser.positionalArguments());
-    // Once the window is on screen, so that any message box has it as its owner.
-    QTimer::singleShot(0, &Window, [&] {
-        if (!Arguments.Problems.isEmpty()) {
-            Messages.ShowMessage(&Window, Arguments.Problems.join(QLatin1Char('\n')));
-        }
+    const auto Arguments = quellmark::ReadTrackArguments(Line.Tracks);
+    if (Arguments.Tracks.size() == 1 && !Arguments.Missing.empty()) {
+        // In the words quellmark-convert uses, once the window is placed.
+        const QString Problem =
+            QStringLiteral("Can't open input track '%1': %2")
+                .arg(QFile::decodeName(QByteArray::fromStdString(Arguments.Missing.front())),
+                     QString::fromLocal8Bit(std::strerror(ENOENT)));
+        Window.WhenOnScreen([&] { Messages.ShowMessage(&Window, Problem); });
+    } else {
         Window.OpenTracks(Arguments.Tracks);
-    });
+    }
     return QApplication::exec();
 }

@@ -2,19 +2,11 @@
 
 #include <filesystem>
 
+#include "conversion/output_name.h"
 #include "conversion/run.h"
 
 namespace quellmark {
 namespace {
-
-#ifdef _WIN32
-// A drive's colon ends the folder part too: C:a.trk is a.trk in drive C's working folder.
-constexpr const char* Separators = "/\\:";
-constexpr char Separator = '\\';
-#else
-constexpr const char* Separators = "/";
-constexpr char Separator = '/';
-#endif
 
 // Whether anything, even a link to nothing, has that name.
 bool Exists(const std::string& Path) {
@@ -59,6 +51,7 @@ bool ConvertTrack(const std::string& Track, const BatchOptions& Options, const s
                      << ": Input and Output Files Can't Be The Same File\n";
             return false;
         case RunOutcome::Failed:
+        case RunOutcome::Cancelled:
             break;
     }
     Messages << Program << ": " << Reason << "\n";
@@ -68,17 +61,8 @@ bool ConvertTrack(const std::string& Track, const BatchOptions& Options, const s
 }  // namespace
 
 std::string OutputPathFor(const std::string& Track, const BatchOptions& Options) {
-    if (!Options.OutputPath.empty()) {
-        return Options.OutputPath;
-    }
-    const auto Slash = Track.find_last_of(Separators);
-    const std::string Name = "NoIcons_" + Track.substr(Slash == std::string::npos ? 0 : Slash + 1);
-    if (Options.OutputFolder.empty()) {
-        return Track.substr(0, Slash == std::string::npos ? 0 : Slash + 1) + Name;
-    }
-    const bool Ended =
-        std::string_view(Separators).find(Options.OutputFolder.back()) != std::string_view::npos;
-    return Options.OutputFolder + (Ended ? "" : std::string(1, Separator)) + Name;
+    return Options.OutputPath.empty() ? quellmark::OutputPathFor(Track, Options.OutputFolder)
+                                      : Options.OutputPath;
 }
 
 int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,

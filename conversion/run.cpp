@@ -19,7 +19,26 @@ std::size_t BufferSizeFor(std::uint64_t InputSize) {
     return static_cast<std::size_t>(std::clamp<std::uint64_t>(InputSize + 1, 4096, 1 << 20));
 }
 
-RunOutcome Convert(const RunSettings& Settings) {
+// Thrown from a read when the caller asked the run to end.
+struct RunCancelled {};
+
+// Reads through Read, telling Progress of every block.
+ReadFunction WatchedReader(ReadFunction Read, const RunProgress& Progress, std::uint64_t InAll) {
+    if (!Progress) {
+        return Read;
+    }
+    return [Read = std::move(Read), &Progress, InAll, Done = std::uint64_t{0}](
+               char* Buffer, std::size_t Size) mutable {
+        const std::size_t Count = Read(Buffer, Size);
+        Done += Count;
+        if (!Progress(Done, InAll)) {
+            throw RunCancelled{};
+        }
+        return Count;
+    };
+}
+
+RunOutcome Convert(const RunSettings& Settings, const RunProgress& Progress) {
     if (Settings.InputPath == Settings.OutputPath) {
         return RunOutcome::SameFile;
     }
@@ -29,7 +48,7 @@ RunOutcome Convert(const RunSettings& Settings) {
         return RunOutcome::SameFile;
     }
     const std::size_t BufferSize = BufferSizeFor(Input->Size());
-    TrackReader Reader(Input->Reader(), BufferSize);
+    TrackReader Reader(WatchedReader(Input->Reader(), Progress, Input->Size()), BufferSize);
     TrackWriter Writer(Output->Writer(), Settings.OutputPath, BufferSize);
     TrackPass Pass(Reader, Writer);
     const RunOutcome Outcome =
@@ -55,9 +74,12 @@ std::string DescribeFailure(const std::exception_ptr& Failure, const std::string
 
 }  // namespace
 
-RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason) {
+RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason,
+                         const RunProgress& Progress) {
     try {
-        return Convert(Settings);
+        return Convert(Settings, Progress);
+    } catch (const RunCancelled&) {
+        return RunOutcome::Cancelled;
     } catch (...) {
         if (FailureReason != nullptr) {
             // Even the message may not fit in memory; the run fails all the same.

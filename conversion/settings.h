@@ -10,7 +10,9 @@ namespace quellmark {
 enum class IconState { Off, Full, Medium, Low };
 // The command that replaces each recorded icon toggle.
 enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
-enum class RunOutcome { SameFile, Finished, Stopped, Failed };
+// Stopped: the input ended before its record section was through; Cancelled: the caller asked
+// the run to end, and nothing was written.
+enum class RunOutcome { SameFile, Finished, Stopped, Failed, Cancelled };
 // What becomes of a file found at the output path, up to the moment the output takes its name.
 enum class ExistingOutput { Replace, Keep };
 

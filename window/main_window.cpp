@@ -1,6 +1,7 @@
 #include "window/main_window.h"
 
-#include <QDir>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -13,11 +14,15 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 
+#include "conversion/output_name.h"
 #include "window/message_sink.h"
-#include "window/track_batch.h"
+#include "window/run_progress.h"
 #include "window/track_file_dialog.h"
+#include "window_logic/run_report.h"
 
 namespace quellmark {
 namespace {
@@ -51,27 +56,65 @@ Control* Place(QWidget* Parent, const char* Name, const QString& Caption, const 
     return Created;
 }
 
-// A name typed with its full path stands as it is; any other name is taken in the directory
-// chosen last, which already ends in its separator.
-std::string JoinPath(const QString& Directory, const QString& Name) {
-    return QFile::encodeName(QDir::isAbsolutePath(Name) ? Name : Directory + Name).toStdString();
+// The system's bytes of a name, and a name's text for the screen.
+std::string Bytes(const QString& Name) {
+    return QFile::encodeName(Name).toStdString();
+}
+
+QString Text(const std::string& Bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(Bytes));
+}
+
+std::string Shown(const std::string& Path) {
+    return Text(Path).toStdString();
+}
+
+QStringList Lines(const std::vector<std::string>& Texts) {
+    QStringList All;
+    for (const auto& Line : Texts) {
+        All << QString::fromStdString(Line);
+    }
+    return All;
 }
 
 // The local files in Data that are not folders.
-QStringList DroppedFiles(const QMimeData* Data) {
-    QStringList Files;
+std::vector<std::string> DroppedFiles(const QMimeData* Data) {
+    std::vector<std::string> Files;
     for (const auto& Url : Data->urls()) {
         if (Url.isLocalFile() && !QFileInfo(Url.toLocalFile()).isDir()) {
-            Files << Url.toLocalFile();
+            Files.push_back(Bytes(Url.toLocalFile()));
         }
     }
     return Files;
 }
 
+// Input that would start a second run, or change what the running one was asked to do.
+bool IsInput(const QEvent* Event) {
+    switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
-Main::Main(TrackFileDialog& Dialog, MessageSink& Messages, QWidget* Parent)
-    : QWidget(Parent), Dialog_(Dialog), Messages_(Messages) {
+Main::Main(TrackFileDialog& Dialog, MessageSink& Messages, RunProgressView& Progress,
+           QWidget* Parent)
+    : QWidget(Parent),
+      Dialog_(Dialog),
+      Messages_(Messages),
+      Progress_(Progress),
+      Selection_(Shown) {
     setWindowTitle(QStringLiteral("Quellmark"));
     // Drawing the icon loads the SVG support, which would delay the window: it comes just after.
     QTimer::singleShot(0, this,
@@ -84,6 +127,13 @@ Main::Main(TrackFileDialog& Dialog, MessageSink& Messages, QWidget* Parent)
     ConnectActions();
     Dialog_.Prepare(this);
     cmdRemoveIcons->setFocus();
+    ProgressTimer_ = new QTimer(this);
+    ProgressTimer_->setInterval(100);
+    connect(ProgressTimer_, &QTimer::timeout, this, &Main::ShowProgress);
+}
+
+Main::~Main() {
+    AbandonRuns();
 }
 
 void Main::CreateControls() {
@@ -174,9 +224,25 @@ void Main::SetTabOrder() {
 void Main::ConnectActions() {
     connect(cmdRemoveIcons, &QPushButton::clicked, this, &Main::RemoveIcons);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
-    for (auto* Field : {txtInputTrackFile, txtOutputTrackFile}) {
-        connect(Field, &QLineEdit::textChanged, this, &Main::ShowFullPaths);
-    }
+    // What the user types changes the selection; what the window shows of it does not.
+    connect(txtInputTrackFile, &QLineEdit::textChanged, this, [this](const QString& Name) {
+        if (Showing_) {
+            return;
+        }
+        const bool WasList = Selection_.IsList();
+        Selection_.EditInput(Bytes(Name));
+        if (WasList) {
+            ShowSelection();
+        }
+        ShowFullPaths();
+    });
+    connect(txtOutputTrackFile, &QLineEdit::textChanged, this, [this](const QString& Name) {
+        if (Showing_) {
+            return;
+        }
+        Selection_.EditOutput(Bytes(Name));
+        ShowFullPaths();
+    });
     connect(cmdInputBrowse, &QPushButton::clicked, this, &Main::BrowseInput);
     connect(cmdOutputBrowse, &QPushButton::clicked, this, &Main::BrowseOutput);
 }
@@ -207,83 +273,194 @@ CommandType Main::GetCommandType() const {
     return CommandType::UseNullCommand;
 }
 
-RunSettings Main::MakeRunSettings() const {
-    return {JoinPath(InputDirectory_, txtInputTrackFile->text()),
-            JoinPath(OutputDirectory_, txtOutputTrackFile->text()), GetInitialIconState(),
-            GetCommandType()};
+QString Main::InputDirectory() const {
+    return Text(Selection_.InputDirectory());
+}
+
+QString Main::OutputDirectory() const {
+    return Text(Selection_.OutputDirectory());
 }
 
 void Main::RemoveIcons() {
-    std::string Reason;
-    switch (ConversionRun(MakeRunSettings(), &Reason)) {
-        case RunOutcome::SameFile:
-            Messages_.ShowMessage(this, tr("Input and Output Files Can't Be The Same File"));
-            break;
-        case RunOutcome::Finished:
-            Messages_.ShowMessage(this, tr("Finished Processing"));
-            break;
-        case RunOutcome::Stopped:
-            break;
-        case RunOutcome::Failed:
-            Messages_.ShowMessage(this, QString::fromLocal8Bit(Reason));
-            break;
+    auto Runs = Selection_.Runs(GetInitialIconState(), GetCommandType());
+    if (Selection_.IsList()) {
+        const Report Question = ListQuestion(Runs, Shown);
+        if (!Question.Lines.empty() &&
+            !Messages_.Confirm(this, QString::fromStdString(Question.Headline),
+                               Lines(Question.Lines))) {
+            return;
+        }
     }
+    StartRuns(std::move(Runs));
+}
+
+// The runs go on in a thread of their own, so that the window paints and Stop answers at
+// once; the window takes no input until they end.
+void Main::StartRuns(std::vector<RunSettings> Runs) {
+    RunIsList_ = Runs.size() > 1;
+    Running_ = std::make_unique<ListRun>(std::move(Runs));
+    qApp->installEventFilter(this);
+    Worker_ = QThread::create([Run = Running_.get()] { Run->Run(); });
+    connect(Worker_, &QThread::finished, this, &Main::EndRuns);
+    Progress_.Start(this, [this] { StopRuns(); });
+    ProgressTimer_->start();
+    Worker_->start();
+}
+
+void Main::ShowProgress() {
+    if (Running_ == nullptr) {
+        return;
+    }
+    const ListProgress Run = Running_->Progress();
+    const double Within = Run.BytesInAll == 0 ? 0.0
+                                              : static_cast<double>(Run.BytesRead) /
+                                                    static_cast<double>(Run.BytesInAll);
+    const double Done = (static_cast<double>(Run.Track) + Within) /
+                        static_cast<double>(std::max<std::size_t>(Run.Tracks, 1));
+    const std::string Name = FileNameOf(Running_->Track(Run.Track).InputPath);
+    QString Label = tr("Converting %1").arg(Text(Name));
+    if (Run.Tracks > 1) {
+        Label += tr(" (track %1 of %2)").arg(Run.Track + 1).arg(Run.Tracks);
+    }
+    Progress_.Update(Label + QStringLiteral("…"), static_cast<int>(Done * 1000));
+}
+
+void Main::EndRuns() {
+    ProgressTimer_->stop();
+    Progress_.Finish();
+    Worker_->deleteLater();
+    Worker_ = nullptr;
+    qApp->removeEventFilter(this);
+    const auto Finished = std::move(Running_);
+    if (RunIsList_) {
+        const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
+        Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.Lines),
+                              Summary.AnyFailed);
+    } else {
+        // Stopped before the track began, it was not touched either.
+        const TrackResult Result = Finished->Results().empty()
+                                       ? TrackResult{Finished->Track(0).InputPath,
+                                                     Finished->Track(0).OutputPath,
+                                                     RunOutcome::Cancelled,
+                                                     {}}
+                                       : Finished->Results().front();
+        Messages_.ShowMessage(this, QString::fromStdString(SingleTrackMessage(Result, Shown)));
+    }
+    emit RunFinished();
+}
+
+void Main::StopRuns() {
+    if (Running_ != nullptr) {
+        Running_->Stop();
+    }
+}
+
+void Main::closeEvent(QCloseEvent* Event) {
+    AbandonRuns();
+    Event->accept();
+}
+
+// Stops a run and waits for its thread, with nothing more to say: the window is going.
+void Main::AbandonRuns() {
+    if (Worker_ == nullptr) {
+        return;
+    }
+    StopRuns();
+    Worker_->wait();
+    disconnect(Worker_, nullptr, this, nullptr);
+    delete Worker_;
+    Worker_ = nullptr;
+    ProgressTimer_->stop();
+    Progress_.Finish();
+    qApp->removeEventFilter(this);
+    Running_.reset();
+}
+
+bool Main::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == windowHandle() && Event->type() == QEvent::Expose &&
+        windowHandle()->isExposed() && !OnScreen_.empty()) {
+        windowHandle()->removeEventFilter(this);
+        for (auto& Action : std::exchange(OnScreen_, {})) {
+            QTimer::singleShot(0, this, std::move(Action));
+        }
+    }
+    auto* Target = qobject_cast<QWidget*>(Watched);
+    if (Running_ != nullptr && Target != nullptr && IsInput(Event) &&
+        (Target == this || isAncestorOf(Target))) {
+        return true;
+    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 void Main::BrowseInput() {
     if (Dialog_.ShowOpen()) {
-        UseChosenInput();
+        Selection_.ChooseInput(Bytes(Dialog_.FileName()));
+        ShowSelection();
     }
-}
-
-void Main::UseChosenInput() {
-    InputDirectory_ = Dialog_.GetFilePath();
-    OutputDirectory_ = InputDirectory_;
-    txtInputTrackFile->setText(Dialog_.FileTitle());
-    txtOutputTrackFile->setText(QStringLiteral("NoIcons_") + Dialog_.FileTitle());
-    ShowFullPaths();
 }
 
 void Main::BrowseOutput() {
-    if (!Dialog_.ShowSave()) {
-        return;
+    if (Dialog_.ShowSave()) {
+        Selection_.ChooseOutput(Bytes(Dialog_.FileName()));
+        ShowSelection();
     }
-    OutputDirectory_ = Dialog_.GetFilePath();
-    txtOutputTrackFile->setText(Dialog_.FileTitle());
-    ShowFullPaths();
 }
 
 void Main::dragEnterEvent(QDragEnterEvent* Event) {
-    if (!DroppedFiles(Event->mimeData()).isEmpty()) {
+    if (!DroppedFiles(Event->mimeData()).empty()) {
         Event->acceptProposedAction();
     }
 }
 
 void Main::dropEvent(QDropEvent* Event) {
-    const QStringList Files = DroppedFiles(Event->mimeData());
-    if (Files.isEmpty()) {
+    const auto Files = DroppedFiles(Event->mimeData());
+    if (Files.empty()) {
         return;
     }
     Event->acceptProposedAction();
     OpenTracks(Files);
 }
 
-void Main::OpenTracks(const QStringList& Tracks) {
-    if (Tracks.size() == 1) {
-        Dialog_.SetFileName(Tracks.constFirst());
-        UseChosenInput();
-    } else if (Tracks.size() > 1) {
-        ConvertTrackList(this, Messages_, Tracks, GetInitialIconState(), GetCommandType());
+void Main::OpenTracks(const std::vector<std::string>& Tracks) {
+    if (Tracks.empty()) {
+        return;
+    }
+    Selection_.ChooseList(Tracks);
+    if (!Selection_.IsList()) {
+        // The dialog opens on the track, as if it had been chosen there.
+        Dialog_.SetFileName(Text(Tracks.front()));
+    }
+    ShowSelection();
+}
+
+void Main::WhenOnScreen(std::function<void()> Action) {
+    if (windowHandle() != nullptr && windowHandle()->isExposed()) {
+        QTimer::singleShot(0, this, std::move(Action));
+        return;
+    }
+    OnScreen_.push_back(std::move(Action));
+    if (OnScreen_.size() == 1) {
+        winId();
+        windowHandle()->installEventFilter(this);
     }
 }
 
+// The fields show what the selection holds; a list has no output name of its own to edit.
+void Main::ShowSelection() {
+    Showing_ = true;
+    txtInputTrackFile->setText(QString::fromStdString(Selection_.InputText()));
+    txtOutputTrackFile->setText(QString::fromStdString(Selection_.OutputText()));
+    Showing_ = false;
+    txtOutputTrackFile->setReadOnly(Selection_.IsList());
+    cmdOutputBrowse->setEnabled(!Selection_.IsList());
+    ShowFullPaths();
+}
+
 // A field shows only the end of a long name, and never the folder: the tooltip says which
-// file "Remove Icons" will use.
+// file "Remove Icons" will use, or which files.
 void Main::ShowFullPaths() {
-    txtInputTrackFile->setToolTip(QFile::decodeName(
-        QByteArray::fromStdString(JoinPath(InputDirectory_, txtInputTrackFile->text()))));
-    txtOutputTrackFile->setToolTip(QFile::decodeName(
-        QByteArray::fromStdString(JoinPath(OutputDirectory_, txtOutputTrackFile->text()))));
+    txtInputTrackFile->setToolTip(QString::fromStdString(Selection_.InputToolTip()));
+    txtOutputTrackFile->setToolTip(QString::fromStdString(Selection_.OutputToolTip()));
 }
 
 }  // namespace quellmark

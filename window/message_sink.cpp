@@ -44,18 +44,36 @@ void MessageBoxSink::ShowMessage(QWidget* Owner, const QString& Text) {
     SetUp(Box);
     // Some styles put a picture on the OK button; the box shows text only.
     Box.button(QMessageBox::Ok)->setIcon(QIcon());
-    Box.exec();
+    Show(Box);
 }
 
-bool MessageBoxSink::Confirm(QWidget* Owner, const QString& Question) {
+bool MessageBoxSink::Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) {
     QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Quellmark"), BreakableText(Question),
                     QMessageBox::NoButton, Owner);
     SetUp(Box);
     auto* Convert = Box.addButton(QMessageBox::tr("Convert"), QMessageBox::AcceptRole);
     Box.addButton(QMessageBox::Cancel)->setIcon(QIcon());
     Box.setDefaultButton(Convert);
-    Box.exec();
+    Box.setDetailedText(Details.join(QLatin1Char('\n')));
+    Show(Box);
     return Box.clickedButton() == Convert;
+}
+
+void MessageBoxSink::ShowSummary(QWidget* Owner, const QString& Headline,
+                                 const QStringList& Details, bool Warning) {
+    QMessageBox Box(Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    QStringLiteral("Quellmark"), BreakableText(Headline), QMessageBox::Ok, Owner);
+    SetUp(Box);
+    Box.button(QMessageBox::Ok)->setIcon(QIcon());
+    Box.setDetailedText(Details.join(QLatin1Char('\n')));
+    Show(Box);
+}
+
+void MessageBoxSink::Show(QMessageBox& Box) {
+    if (BeforeShow) {
+        BeforeShow(Box);
+    }
+    Box.exec();
 }
 
 }  // namespace quellmark

@@ -3,6 +3,9 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTreeView>
 
 namespace quellmark {
 namespace {
@@ -18,6 +21,21 @@ void HideCompletion(QFileDialog& Dialog) {
     if (auto* Owner = Dialog.parentWidget(); Owner != nullptr) {
         Owner->activateWindow();
     }
+}
+
+// Room for the name, size and date columns, but never more than the screen: at a large
+// scale on a small screen the dialog's own size would run past the screen's edge.
+void FitToScreen(QFileDialog& Dialog) {
+    for (auto* Details : Dialog.findChildren<QTreeView*>()) {
+        Details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        Details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    const QScreen* Screen =
+        Dialog.parentWidget() != nullptr ? Dialog.parentWidget()->screen() : Dialog.screen();
+    const QRect Room = Screen->availableGeometry();
+    const QSize Wanted = Dialog.sizeHint().expandedTo(
+        QSize(Dialog.fontMetrics().averageCharWidth() * 90, Dialog.fontMetrics().height() * 24));
+    Dialog.resize(Wanted.boundedTo(Room.size() * 9 / 10));
 }
 
 }  // namespace
@@ -41,6 +59,7 @@ QFileDialog& QtTrackFileDialog::Dialog() {
         Dialog_->setFileMode(QFileDialog::AnyFile);
         Dialog_->setNameFilters(
             {QStringLiteral("Track Files (*.trk)"), QStringLiteral("All Files (*)")});
+        FitToScreen(*Dialog_);
     }
     return *Dialog_;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "conversion/run.h"
 #include "tests/conversion/test_files.h"
@@ -174,6 +176,43 @@ TEST(ConversionRun, NormalisesLineEndsAndPassesBytesThrough) {
          Views, "player W\r\nplayerNum 1\r\n[$$$record]\r\n" + Preamble(20) + "x\r\n", Finished},
         {"only CR characters", "\r\r\r", Off, Views, "\r\n\r\n\r\n", Stopped},
     });
+}
+
+TEST(ConversionRun, ReportsProgressAndEndsWhenAsked) {
+    const test::TemporaryDirectory Directory;
+    std::string Body;
+    while (Body.size() < (3u << 20)) {
+        Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
+    }
+    const std::string Input = MakeTrack(Body);
+    test::WriteFile(Directory / "in.trk", Input);
+    const struct {
+        const char* Name;
+        int BlocksBeforeStop;  // 0: never stops
+        RunOutcome Outcome;
+    } Rows[] = {
+        {"stopped after the first block", 1, RunOutcome::Cancelled},
+        {"run through", 0, Finished},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        test::WriteFile(Directory / "out.trk", "earlier");
+        std::vector<std::uint64_t> Seen;
+        const auto Outcome =
+            ConversionRun({Directory / "in.trk", Directory / "out.trk"}, nullptr,
+                          [&](std::uint64_t Read, std::uint64_t InAll) {
+                              Seen.push_back(Read);
+                              EXPECT_EQ(InAll, Input.size());
+                              return Row.BlocksBeforeStop == 0 ||
+                                     Seen.size() < static_cast<std::size_t>(Row.BlocksBeforeStop);
+                          });
+        EXPECT_EQ(Outcome, Row.Outcome);
+        EXPECT_EQ(test::ReadFile(Directory / "out.trk") == "earlier",
+                  Row.Outcome == RunOutcome::Cancelled);
+        EXPECT_EQ(Directory.Listing(), "in.trk|out.trk");
+        ASSERT_FALSE(Seen.empty());
+        EXPECT_EQ(Seen.back(), Row.BlocksBeforeStop == 0 ? Input.size() : Seen.front());
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,7 +20,7 @@
 #include "tests/support/track_head.h"
 #include "window/main_window.h"
 #include "window/message_sink.h"
-#include "window/track_arguments.h"
+#include "window/run_progress.h"
 #include "window/track_file_dialog.h"
 
 namespace quellmark {
@@ -51,16 +52,44 @@ class ScriptedDialog : public TrackFileDialog {
     QString FileName_;
 };
 
+// Records each message; a question or a summary as its first line, then one line per detail.
 class RecordingSink : public MessageSink {
   public:
     void ShowMessage(QWidget*, const QString& Text) override { Messages << Text; }
-    bool Confirm(QWidget*, const QString& Question) override {
-        Questions << Question;
+    bool Confirm(QWidget*, const QString& Question, const QStringList& Details) override {
+        Questions << (QStringList{Question} + Details).join('\n');
         return Answer;
+    }
+    void ShowSummary(QWidget*, const QString& Headline, const QStringList& Details,
+                     bool Warning) override {
+        Messages << (QStringList{Headline} + Details).join('\n');
+        Warnings << Warning;
     }
     QStringList Messages;
     QStringList Questions;
+    QList<bool> Warnings;
     bool Answer = true;
+};
+
+// Stands in for the progress dialog; presses Stop as soon as a run starts when asked to, and
+// runs Meanwhile while the run is under way.
+class ScriptedProgress : public RunProgressView {
+  public:
+    void Start(QWidget*, std::function<void()> Stop) override {
+        ++Started;
+        if (StopAtOnce) {
+            Stop();
+        }
+        if (Meanwhile) {
+            Meanwhile();
+        }
+    }
+    void Update(const QString&, int) override {}
+    void Finish() override { ++Finished; }
+    bool StopAtOnce = false;
+    std::function<void()> Meanwhile;
+    int Started = 0;
+    int Finished = 0;
 };
 
 QByteArray Track(const QByteArray& Body) {
@@ -95,11 +124,18 @@ class WindowTest : public QObject {
     QLineEdit* InputField() { return Find<QLineEdit>(QStringLiteral("txtInputTrackFile")); }
     QLineEdit* OutputField() { return Find<QLineEdit>(QStringLiteral("txtOutputTrackFile")); }
     void Press(const char* Button) { Find<QPushButton>(QString::fromLatin1(Button))->click(); }
+    // Presses "Remove Icons" and waits for the run, which goes on in a thread of its own.
+    void RemoveIcons() {
+        Press("cmdRemoveIcons");
+        WaitForRun();
+    }
+    void WaitForRun() { QTRY_VERIFY_WITH_TIMEOUT(!Window->IsRunning(), 20000); }
 
     std::unique_ptr<QTemporaryDir> Folder;
     QString Path(const QString& Name) const { return Folder->filePath(Name); }
     std::unique_ptr<ScriptedDialog> Dialog;
     std::unique_ptr<RecordingSink> Sink;
+    std::unique_ptr<ScriptedProgress> Progress;
     std::unique_ptr<Main> Window;
 
   private slots:
@@ -108,7 +144,8 @@ class WindowTest : public QObject {
         QVERIFY(Folder->isValid());
         Dialog = std::make_unique<ScriptedDialog>();
         Sink = std::make_unique<RecordingSink>();
-        Window = std::make_unique<Main>(*Dialog, *Sink);
+        Progress = std::make_unique<ScriptedProgress>();
+        Window = std::make_unique<Main>(*Dialog, *Sink, *Progress);
         Window->show();
         QVERIFY(QTest::qWaitForWindowActive(Window.get()));
     }
@@ -263,6 +300,7 @@ class WindowTest : public QObject {
         QTest::mouseClick(Find<QRadioButton>(IconOption), Qt::LeftButton, {}, QPoint(8, 8));
         QTest::mouseClick(Find<QRadioButton>(CommandOption), Qt::LeftButton, {}, QPoint(8, 8));
         QTest::mouseClick(Find<QPushButton>(QStringLiteral("cmdRemoveIcons")), Qt::LeftButton);
+        WaitForRun();
 
         QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
         const QByteArray Output = ReadFile(Path("out.trk"));
@@ -271,29 +309,32 @@ class WindowTest : public QObject {
     }
 
     void removeIconsAtOnceRefusesSameFile() {
-        Press("cmdRemoveIcons");
+        RemoveIcons();
         QCOMPARE(Sink->Messages,
                  QStringList{QStringLiteral("Input and Output Files Can't Be The Same File")});
     }
 
-    void stoppedRunShowsNothingAndWindowStaysReady() {
+    // Unlike the first version of the window, which said nothing of a track without a record
+    // section, the user learns that the output still has the icons on.
+    void trackWithoutRecordSectionIsNamedAndWindowStaysReady() {
         WriteFile(Path("short.trk"), "player W\r\nno record section\r\n");
         WriteFile(Path("in.trk"), Track("  9 279 1 0\r\n"));
         InputField()->setText(Path("short.trk"));
         OutputField()->setText(Path("out.trk"));
-        Press("cmdRemoveIcons");
-        QVERIFY(Sink->Messages.isEmpty());
+        RemoveIcons();
+        QCOMPARE(Sink->Messages, QStringList{"No record section in 'short.trk': 'out.trk' is a "
+                                             "copy with the icons still on"});
         QCOMPARE(ReadFile(Path("out.trk")), QByteArray("player W\r\nno record section\r\n"));
 
         InputField()->setText(Path("in.trk"));
-        Press("cmdRemoveIcons");
-        QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
+        RemoveIcons();
+        QCOMPARE(Sink->Messages.constLast(), QStringLiteral("Finished Processing"));
     }
 
     void failedRunNamesFileAndReason() {
         InputField()->setText(Path("missing.trk"));
         OutputField()->setText(Path("out.trk"));
-        Press("cmdRemoveIcons");
+        RemoveIcons();
         QCOMPARE(
             Sink->Messages,
             QStringList{QStringLiteral("Can't open input track '%1': No such file or directory")
@@ -351,17 +392,17 @@ class WindowTest : public QObject {
         WriteFile(Chosen, Track("  9 279 1 0\r\n"));
         Dialog->Script = {Chosen};
         Press("cmdInputBrowse");
-        Press("cmdRemoveIcons");
+        RemoveIcons();
         QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
         QVERIFY(ReadFile(Path(QStringLiteral("élan vital/NoIcons_ä b.trk")))
                     .endsWith("  9 203 1 270 WING3\r\n"));
 
         OutputField()->setText(Path(QStringLiteral("elsewhere.trk")));
-        Press("cmdRemoveIcons");
+        RemoveIcons();
         QVERIFY(QFile::exists(Path(QStringLiteral("elsewhere.trk"))));
 
         OutputField()->setText(QStringLiteral("second.trk"));
-        Press("cmdRemoveIcons");
+        RemoveIcons();
         QVERIFY(QFile::exists(Path(QStringLiteral("élan vital/second.trk"))));
     }
 
@@ -374,10 +415,12 @@ class WindowTest : public QObject {
         QVERIFY(Sink->Messages.isEmpty());
         QVERIFY(Window->isVisible());
 
-        auto* RemoveIcons = Find<QPushButton>(QStringLiteral("cmdRemoveIcons"));
-        RemoveIcons->setFocus();
-        QTest::keyClick(RemoveIcons, Qt::Key_Return);
-        QTest::keyClick(RemoveIcons, Qt::Key_Space);
+        auto* Button = Find<QPushButton>(QStringLiteral("cmdRemoveIcons"));
+        Button->setFocus();
+        QTest::keyClick(Button, Qt::Key_Return);
+        WaitForRun();
+        QTest::keyClick(Button, Qt::Key_Space);
+        WaitForRun();
         QCOMPARE(Sink->Messages.size(), 2);
     }
 
@@ -460,10 +503,11 @@ class WindowTest : public QObject {
         QTest::newRow("cancel") << false;
     }
 
+    // A drop loads the list; the options are chosen after it; "Remove Icons" asks only about
+    // the outputs it would replace, and one summary names every track, failures first.
     void droppedTracksAreConvertedAsAList() {
         QFETCH(bool, Answer);
         Sink->Answer = Answer;
-        Window->findChild<QRadioButton*>(QStringLiteral("optTimeCompression"))->click();
         WriteFile(Path("good.trk"), Track("  9 279 1 0\r\n"));
         WriteFile(Path("NoIcons_good.trk"), "earlier\r\n");
         WriteFile(Path("short.trk"), "player W\r\n");
@@ -476,11 +520,20 @@ class WindowTest : public QObject {
         QDropEvent Drop(QPointF(200, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Window.get(), &Drop);
 
-        QCOMPARE(Sink->Questions.size(), 1);
-        QVERIFY(Sink->Questions.constFirst().startsWith("Convert these 3 tracks"));
-        QVERIFY(Sink->Questions.constFirst().endsWith(
-            "These outputs exist and will be replaced:\n" + Path("NoIcons_good.trk")));
-        QVERIFY(InputField()->text().isEmpty());
+        QVERIFY(Sink->Questions.isEmpty());
+        QCOMPARE(InputField()->text(), QStringLiteral("3 tracks: good.trk, short.trk, pipe.trk"));
+        QCOMPARE(OutputField()->text(), QStringLiteral("NoIcons_<name> beside each"));
+        QCOMPARE(OutputField()->toolTip(),
+                 QStringList({Path("NoIcons_good.trk"), Path("NoIcons_short.trk"),
+                              Path("NoIcons_pipe.trk")})
+                     .join('\n'));
+        Window->findChild<QRadioButton*>(QStringLiteral("optTimeCompression"))->click();
+        RemoveIcons();
+
+        QCOMPARE(Sink->Questions,
+                 QStringList{"Convert these 3 tracks with the options now selected? One output "
+                             "exists and will be replaced.\n" +
+                             Path("NoIcons_good.trk")});
         if (!Answer) {
             QVERIFY(Sink->Messages.isEmpty());
             QCOMPARE(ReadFile(Path("NoIcons_good.trk")), QByteArray("earlier\r\n"));
@@ -488,52 +541,102 @@ class WindowTest : public QObject {
             return;
         }
         QCOMPARE(Sink->Messages,
-                 QStringList({"good.trk: finished\nshort.trk: no record section, copied "
-                              "unchanged\npipe.trk: Can't open input track '" +
-                              Path("pipe.trk") + "': Not a regular file"}));
+                 QStringList({"1 converted, 1 copied unchanged, 1 failed\npipe.trk: Can't open "
+                              "input track '" +
+                              Path("pipe.trk") +
+                              "': Not a regular file\nshort.trk: no record section, copied with "
+                              "the icons still on\ngood.trk: converted"}));
+        QCOMPARE(Sink->Warnings, QList<bool>{true});
         QCOMPARE(ReadFile(Path("NoIcons_good.trk")), Track("  9 24 1 0\r\n"));
         QCOMPARE(ReadFile(Path("NoIcons_short.trk")), QByteArray("player W\r\n"));
         QVERIFY(!QFileInfo::exists(Path("NoIcons_pipe.trk")));
+
+        // Typing in the input field goes back to one track.
+        InputField()->setText(Path("good.trk"));
+        QCOMPARE(OutputField()->isReadOnly(), false);
+        QCOMPARE(InputField()->toolTip(), Path("good.trk"));
     }
 
-    void argumentsNameTracks_data() {
-        QTest::addColumn<QStringList>("Arguments");
+    void stopEndsTheRunAndKeepsTheEarlierOutput_data() {
         QTest::addColumn<int>("Tracks");
-        QTest::addColumn<QString>("Problems");
-        QTest::newRow("none") << QStringList{} << 0 << "";
-        QTest::newRow("one track") << QStringList{"a b.trk"} << 1 << "";
-        QTest::newRow("several, one as an address")
-            << QStringList{"a b.trk", "file://<folder>/c.trk"} << 2 << "";
-        QTest::newRow("a folder") << QStringList{"folder"} << 0
-                                  << "Can't open 'folder': it is a folder, not a track";
-        QTest::newRow("a missing file")
-            << QStringList{"none.trk", "a b.trk"} << 1 << "Can't open 'none.trk': no such file";
-        QTest::newRow("a web address")
-            << QStringList{"https://example.org/a.trk"} << 0
-            << "Can't open 'https://example.org/a.trk': not a local file";
+        QTest::addColumn<QString>("Message");
+        QTest::newRow("one track")
+            << 1 << "Stopped by the user: 'NoIcons_a.trk' was left as it was";
+        QTest::newRow("a list") << 2
+                                << "0 converted, 0 copied unchanged, 0 failed, 2 not converted "
+                                   "(stopped)\na.trk: not converted\nb.trk: not converted";
     }
 
-    void argumentsNameTracks() {
-        QFETCH(QStringList, Arguments);
-        Arguments.replaceInStrings(QStringLiteral("<folder>"), Folder->path());
+    void stopEndsTheRunAndKeepsTheEarlierOutput() {
         QFETCH(int, Tracks);
-        QFETCH(QString, Problems);
-        WriteFile(Path("a b.trk"), "x");
-        WriteFile(Path("c.trk"), "x");
-        QDir(Folder->path()).mkdir(QStringLiteral("folder"));
-        const QString Before = QDir::currentPath();
-        QDir::setCurrent(Folder->path());
-        const auto Checked = CheckTrackArguments(Arguments);
-        QDir::setCurrent(Before);
-        QCOMPARE(Checked.Tracks.size(), Tracks);
-        QCOMPARE(Checked.Problems.join('\n'), Problems);
-        if (Tracks > 0) {
-            QCOMPARE(Checked.Tracks.constFirst(), Path("a b.trk"));
-            Window->OpenTracks(Checked.Tracks.mid(0, 1));
-            QCOMPARE(InputField()->text(), QStringLiteral("a b.trk"));
-            QCOMPARE(InputField()->toolTip(), Path("a b.trk"));
-            QCOMPARE(OutputField()->toolTip(), Path("NoIcons_a b.trk"));
+        QFETCH(QString, Message);
+        WriteFile(Path("a.trk"), Track("  9 279 1 0\r\n"));
+        WriteFile(Path("b.trk"), Track("  9 279 1 0\r\n"));
+        WriteFile(Path("NoIcons_a.trk"), "earlier\r\n");
+        std::vector<std::string> Chosen = {Path("a.trk").toStdString()};
+        if (Tracks == 2) {
+            Chosen.push_back(Path("b.trk").toStdString());
         }
+        Window->OpenTracks(Chosen);
+        Progress->StopAtOnce = true;
+        Sink->Answer = true;
+        RemoveIcons();
+        QCOMPARE(Sink->Messages, QStringList{Message});
+        QCOMPARE(ReadFile(Path("NoIcons_a.trk")), QByteArray("earlier\r\n"));
+        QStringList Names = QDir(Folder->path()).entryList(QDir::Files | QDir::Hidden);
+        Names.sort();
+        QCOMPARE(Names, QStringList({"NoIcons_a.trk", "a.trk", "b.trk"}));
+        QCOMPARE(Progress->Finished, 1);
+    }
+
+    // While a run goes on, the window takes no input: no second run, no change of options.
+    void windowTakesNoInputDuringARun() {
+        WriteFile(Path("a.trk"), Track("  9 279 1 0\r\n"));
+        Window->OpenTracks({Path("a.trk").toStdString()});
+        Progress->Meanwhile = [this] {
+            QTest::mouseClick(Find<QPushButton>(QStringLiteral("cmdRemoveIcons")), Qt::LeftButton);
+            QTest::mouseClick(Find<QRadioButton>(QStringLiteral("optIconStateFull")),
+                              Qt::LeftButton, {}, QPoint(8, 8));
+        };
+        RemoveIcons();
+        QCOMPARE(Progress->Started, 1);
+        QCOMPARE(Sink->Messages, QStringList{QStringLiteral("Finished Processing")});
+        QCOMPARE(Window->GetInitialIconState(), IconState::Off);
+    }
+
+    // A box asked for before the window is on screen waits for it, so that it is centred on it.
+    void boxesWaitForTheWindow() {
+        Main Later(*Dialog, *Sink, *Progress);
+        bool Shown = false;
+        Later.WhenOnScreen([&] { Shown = Later.isVisible(); });
+        QTest::qWait(20);
+        QVERIFY(!Shown);
+        Later.show();
+        QTRY_VERIFY(Shown);
+    }
+
+    // The real box, once: title, text, buttons, icon, and the details below.
+    void realBoxesSayWhatTheRecorderSays() {
+        MessageBoxSink Real;
+        QStringList Seen;
+        Real.BeforeShow = [&](QMessageBox& Box) {
+            QStringList Buttons;
+            for (auto* Button : Box.buttons()) {
+                Buttons << Button->text();
+            }
+            Seen << QStringList{Box.windowTitle(), Box.text().remove(QChar(0x200B)),
+                                Buttons.join('|'), QString::number(Box.icon()), Box.detailedText()}
+                        .join(';');
+            QTimer::singleShot(0, &Box, [&Box] { Box.done(0); });
+        };
+        Real.ShowMessage(Window.get(), QStringLiteral("Finished Processing"));
+        Real.ShowSummary(Window.get(), QStringLiteral("1 converted, 0 copied unchanged, 1 failed"),
+                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")},
+                         true);
+        QCOMPARE(Seen, QStringList({"Quellmark;Finished Processing;OK;0;",
+                                    "Quellmark;1 converted, 0 copied unchanged, 1 failed;OK|Show "
+                                    "Details...;2;"
+                                    "b.trk: failed\na.trk: converted"}));
     }
 
     void longNamesCanWrap() {

@@ -1,0 +1,50 @@
+// A list of conversions run one after another on the caller's thread (a worker thread in the
+// windows), with progress that any thread may read and a Stop that ends the current track at
+// once.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "conversion/settings.h"
+#include "window_logic/run_report.h"
+
+namespace quellmark {
+
+struct ListProgress {
+    std::size_t Track = 0;  // the one being converted, from 0
+    std::size_t Tracks = 0;
+    std::uint64_t BytesRead = 0;  // of the current track
+    std::uint64_t BytesInAll = 0;
+};
+
+class ListRun {
+  public:
+    explicit ListRun(std::vector<RunSettings> Runs);
+
+    // Converts every track, until Stop. Call once.
+    void Run();
+    // From any thread: the current track ends at its next block, and no other starts.
+    void Stop() { StopAsked_ = true; }
+    bool StopAsked() const { return StopAsked_; }
+    // From any thread, while Run runs.
+    ListProgress Progress() const;
+
+    const RunSettings& Track(std::size_t At) const { return Runs_[At]; }
+
+    // Once Run returned.
+    const std::vector<TrackResult>& Results() const { return Results_; }
+    std::vector<std::string> NotConverted() const;
+
+  private:
+    std::vector<RunSettings> Runs_;
+    std::vector<TrackResult> Results_;
+    std::atomic<bool> StopAsked_{false};
+    std::atomic<std::size_t> Track_{0};
+    std::atomic<std::uint64_t> BytesRead_{0};
+    std::atomic<std::uint64_t> BytesInAll_{0};
+};
+
+}  // namespace quellmark
