@@ -335,7 +335,7 @@ void Main::EndRuns() {
     if (RunIsList_) {
         const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
         Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.Lines),
-                              Summary.AnyFailed);
+                              static_cast<int>(Summary.Failed));
     } else {
         // Stopped before the track began, it was not touched either.
         const TrackResult Result = Finished->Results().empty()
@@ -451,6 +451,11 @@ void Main::ShowSelection() {
     txtInputTrackFile->setText(QString::fromStdString(Selection_.InputText()));
     txtOutputTrackFile->setText(QString::fromStdString(Selection_.OutputText()));
     Showing_ = false;
+    // A list is read from its start; a single name from its end, where names differ.
+    if (Selection_.IsList()) {
+        txtInputTrackFile->setCursorPosition(0);
+        txtOutputTrackFile->setCursorPosition(0);
+    }
     txtOutputTrackFile->setReadOnly(Selection_.IsList());
     cmdOutputBrowse->setEnabled(!Selection_.IsList());
     ShowFullPaths();

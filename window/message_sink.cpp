@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace quellmark {
 namespace {
@@ -60,10 +61,17 @@ bool MessageBoxSink::Confirm(QWidget* Owner, const QString& Question, const QStr
 }
 
 void MessageBoxSink::ShowSummary(QWidget* Owner, const QString& Headline,
-                                 const QStringList& Details, bool Warning) {
-    QMessageBox Box(Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                                 const QStringList& Details, int Failed) {
+    QMessageBox Box(Failed > 0 ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QStringLiteral("Quellmark"), BreakableText(Headline), QMessageBox::Ok, Owner);
     SetUp(Box);
+    // The first failures in sight; all of them, and every other track, in the details.
+    constexpr int FailuresInSight = 5;
+    QStringList Sight = Details.mid(0, std::min(Failed, FailuresInSight));
+    if (Failed > FailuresInSight) {
+        Sight << QMessageBox::tr("… and %1 more").arg(Failed - FailuresInSight);
+    }
+    Box.setInformativeText(BreakableText(Sight.join(QLatin1Char('\n'))));
     Box.button(QMessageBox::Ok)->setIcon(QIcon());
     Box.setDetailedText(Details.join(QLatin1Char('\n')));
     Show(Box);

@@ -17,10 +17,10 @@ class MessageSink {
     // Asks Question, with Details (one line each) out of the way below it; true when the user
     // agrees.
     virtual bool Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) = 0;
-    // The end of a list: Headline with the counts, a line per track below it, and a warning
-    // sign when something failed.
+    // The end of a list: Headline with the counts, a line per track below it, the first
+    // Failed of them failures, shown with a warning sign.
     virtual void ShowSummary(QWidget* Owner, const QString& Headline, const QStringList& Details,
-                             bool Warning) = 0;
+                             int Failed) = 0;
 };
 
 // A modal box with the text, one OK button, no icon and the title "Quellmark"; a question has
@@ -31,7 +31,7 @@ class MessageBoxSink : public MessageSink {
     void ShowMessage(QWidget* Owner, const QString& Text) override;
     bool Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) override;
     void ShowSummary(QWidget* Owner, const QString& Headline, const QStringList& Details,
-                     bool Warning) override;
+                     int Failed) override;
 
     // Called with each box just before it is shown, for tests that look at the real box.
     std::function<void(QMessageBox&)> BeforeShow;

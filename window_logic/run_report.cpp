@@ -72,7 +72,7 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
         }
     }
     Report Summary;
-    Summary.AnyFailed = !Failed.empty();
+    Summary.Failed = Failed.size();
     Summary.Headline = Count(Converted.size(), "converted") + ", " +
                        Count(Copied.size(), "copied unchanged") + ", " +
                        Count(Failed.size(), "failed");

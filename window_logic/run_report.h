@@ -26,7 +26,7 @@ std::string SingleTrackMessage(const TrackResult& Result, const ShowFunction& Sh
 struct Report {
     std::string Headline;
     std::vector<std::string> Lines;
-    bool AnyFailed = false;
+    std::size_t Failed = 0;  // the first lines that are failures
 };
 
 // After a list: every track's result, and the tracks a Stop left unconverted.

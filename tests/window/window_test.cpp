@@ -61,13 +61,13 @@ class RecordingSink : public MessageSink {
         return Answer;
     }
     void ShowSummary(QWidget*, const QString& Headline, const QStringList& Details,
-                     bool Warning) override {
+                     int Failed) override {
         Messages << (QStringList{Headline} + Details).join('\n');
-        Warnings << Warning;
+        Failures << Failed;
     }
     QStringList Messages;
     QStringList Questions;
-    QList<bool> Warnings;
+    QList<int> Failures;
     bool Answer = true;
 };
 
@@ -546,7 +546,7 @@ class WindowTest : public QObject {
                               Path("pipe.trk") +
                               "': Not a regular file\nshort.trk: no record section, copied with "
                               "the icons still on\ngood.trk: converted"}));
-        QCOMPARE(Sink->Warnings, QList<bool>{true});
+        QCOMPARE(Sink->Failures, QList<int>{1});
         QCOMPARE(ReadFile(Path("NoIcons_good.trk")), Track("  9 24 1 0\r\n"));
         QCOMPARE(ReadFile(Path("NoIcons_short.trk")), QByteArray("player W\r\n"));
         QVERIFY(!QFileInfo::exists(Path("NoIcons_pipe.trk")));
@@ -624,18 +624,21 @@ class WindowTest : public QObject {
             for (auto* Button : Box.buttons()) {
                 Buttons << Button->text();
             }
-            Seen << QStringList{Box.windowTitle(), Box.text().remove(QChar(0x200B)),
-                                Buttons.join('|'), QString::number(Box.icon()), Box.detailedText()}
+            Seen << QStringList{Box.windowTitle(),
+                                Box.text().remove(QChar(0x200B)),
+                                Box.informativeText().remove(QChar(0x200B)),
+                                Buttons.join('|'),
+                                QString::number(Box.icon()),
+                                Box.detailedText()}
                         .join(';');
             QTimer::singleShot(0, &Box, [&Box] { Box.done(0); });
         };
         Real.ShowMessage(Window.get(), QStringLiteral("Finished Processing"));
         Real.ShowSummary(Window.get(), QStringLiteral("1 converted, 0 copied unchanged, 1 failed"),
-                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")},
-                         true);
-        QCOMPARE(Seen, QStringList({"Quellmark;Finished Processing;OK;0;",
-                                    "Quellmark;1 converted, 0 copied unchanged, 1 failed;OK|Show "
-                                    "Details...;2;"
+                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")}, 1);
+        QCOMPARE(Seen, QStringList({"Quellmark;Finished Processing;;OK;0;",
+                                    "Quellmark;1 converted, 0 copied unchanged, 1 failed;b.trk: "
+                                    "failed;OK|Show Details...;2;"
                                     "b.trk: failed\na.trk: converted"}));
     }
 

@@ -139,8 +139,8 @@ TEST(RunReport, SummaryCountsAndPutsFailuresFirst) {
               (std::vector<std::string>{
                   "c.trk: why", "b.trk: no record section, copied with the icons still on",
                   "a.trk: converted", "d.trk: converted", "e.trk: not converted"}));
-    EXPECT_TRUE(Summary.AnyFailed);
-    EXPECT_FALSE(SummarizeList({Results[0]}, {}, AsIs).AnyFailed);
+    EXPECT_EQ(Summary.Failed, 1u);
+    EXPECT_EQ(SummarizeList({Results[0]}, {}, AsIs).Failed, 0u);
 }
 
 class Files : public ::testing::Test {
