@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
             QStringLiteral("Can't open input track '%1': %2")
                 .arg(QFile::decodeName(QByteArray::fromStdString(Arguments.Missing.front())),
                      QString::fromLocal8Bit(std::strerror(ENOENT)));
-        Window.WhenOnScreen([&] { Messages.ShowMessage(&Window, Problem); });
+        Window.WhenOnScreen(
+            [&Messages, &Window, Problem] { Messages.ShowMessage(&Window, Problem); });
     } else {
         Window.OpenTracks(Arguments.Tracks);
     }

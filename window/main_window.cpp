@@ -318,7 +318,10 @@ void Main::ShowProgress() {
     const double Done = (static_cast<double>(Run.Track) + Within) /
                         static_cast<double>(std::max<std::size_t>(Run.Tracks, 1));
     const std::string Name = FileNameOf(Running_->Track(Run.Track).InputPath);
-    QString Label = tr("Converting %1").arg(Text(Name));
+    // Once every byte is read, what is left is the wait for the disk.
+    QString Label = Run.BytesInAll > 0 && Run.BytesRead == Run.BytesInAll
+                        ? tr("Saving %1 to disk").arg(Text(OutputNameFor(Name)))
+                        : tr("Converting %1").arg(Text(Name));
     if (Run.Tracks > 1) {
         Label += tr(" (track %1 of %2)").arg(Run.Track + 1).arg(Run.Tracks);
     }

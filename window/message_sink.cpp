@@ -67,7 +67,11 @@ void MessageBoxSink::ShowSummary(QWidget* Owner, const QString& Headline,
     SetUp(Box);
     // The first failures in sight; all of them, and every other track, in the details.
     constexpr int FailuresInSight = 5;
-    QStringList Sight = Details.mid(0, std::min(Failed, FailuresInSight));
+    // Each marked, so that a reason that wraps is not taken for the next track.
+    QStringList Sight;
+    for (const auto& Line : Details.mid(0, std::min(Failed, FailuresInSight))) {
+        Sight << QStringLiteral("• ") + Line;
+    }
     if (Failed > FailuresInSight) {
         Sight << QMessageBox::tr("… and %1 more").arg(Failed - FailuresInSight);
     }

@@ -1,13 +1,14 @@
 // A FUSE filesystem for the tests that passes every call to a backing folder, and can behave
 // as the odd filesystems tracks are kept on do: names matched without regard to case (with an
 // inode number for each spelling, as exFAT's FUSE driver gives), and changes of mode and owner
-// refused (as vfat, exFAT and some SFTP servers do).
+// refused (as vfat, exFAT and some SFTP servers do), or slow (as a network folder can be).
 //
 //   odd_fs BACKING MOUNTPOINT [--casefold] [--refuse-chmod] [--file-mode=OCTAL]
-//          [--create-mode=OCTAL]
+//          [--create-mode=OCTAL] [--slow]
 //
 // --file-mode reports that mode for every regular file; --create-mode creates every file with
-// that mode, whatever was asked. It runs in the foreground until it is unmounted.
+// that mode, whatever was asked; --slow waits 20 ms before each read. It runs in the
+// foreground until it is unmounted.
 #define FUSE_USE_VERSION 31
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,6 +32,7 @@ struct Options {
     bool RefuseChmod = false;
     mode_t FileMode = 0;
     mode_t CreateMode = 0;
+    bool Slow = false;
 } Settings;
 
 // Each part of Path is matched exactly where it exists, else without regard to case.
@@ -121,6 +123,9 @@ int Open(const char* Path, fuse_file_info* File) {
 }
 
 int Read(const char*, char* Buffer, size_t Size, off_t Offset, fuse_file_info* File) {
+    if (Settings.Slow) {
+        ::usleep(20000);
+    }
     const auto Count = ::pread(static_cast<int>(File->fh), Buffer, Size, Offset);
     return Count < 0 ? -errno : static_cast<int>(Count);
 }
@@ -192,6 +197,8 @@ int main(int argc, char** argv) {
         const std::string Option = argv[At];
         if (Option == "--casefold") {
             Settings.Casefold = true;
+        } else if (Option == "--slow") {
+            Settings.Slow = true;
         } else if (Option == "--refuse-chmod") {
             Settings.RefuseChmod = true;
         } else if (Option.rfind("--file-mode=", 0) == 0) {

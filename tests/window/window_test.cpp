@@ -637,7 +637,7 @@ class WindowTest : public QObject {
         Real.ShowSummary(Window.get(), QStringLiteral("1 converted, 0 copied unchanged, 1 failed"),
                          {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")}, 1);
         QCOMPARE(Seen, QStringList({"Quellmark;Finished Processing;;OK;0;",
-                                    "Quellmark;1 converted, 0 copied unchanged, 1 failed;b.trk: "
+                                    "Quellmark;1 converted, 0 copied unchanged, 1 failed;• b.trk: "
                                     "failed;OK|Show Details...;2;"
                                     "b.trk: failed\na.trk: converted"}));
     }
