@@ -3,8 +3,6 @@
 #include <linux/filter.h>
 #include <linux/fs.h>
 #include <linux/seccomp.h>
-#include <poll.h>
-#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -26,9 +24,9 @@
 
 #include "conversion/file_descriptor.h"
 #include "conversion/run.h"
+#include "tests/conversion/child_process.h"
 #include "tests/conversion/run_fixture.h"
 #include "tests/conversion/system_call_filter.h"
-#include "tests/conversion/child_process.h"
 #include "tests/conversion/test_files.h"
 
 namespace quellmark {
@@ -398,65 +396,81 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
     }
 }
 
-// The mode of the first file whose name starts with Prefix created in Folder while Work runs
-// in a child; 0 if none was seen.
-mode_t ModeOfFirstCreated(const std::string& Folder, const std::string& Prefix,
-                          const std::function<std::string()>& Work) {
-    const int Watch = inotify_init1(IN_CLOEXEC);
-    inotify_add_watch(Watch, Folder.c_str(), IN_CREATE);
-    const int FolderDescriptor = open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    test::Child Running(Work);
-    mode_t Mode = 0;
-    alignas(inotify_event) char Events[4096];
-    for (pollfd Wait{Watch, POLLIN, 0}; Mode == 0 && poll(&Wait, 1, 10000) > 0;) {
-        const auto Length = read(Watch, Events, sizeof Events);
-        for (auto At = Events; Length > 0 && At < Events + Length;) {
-            const auto* Event = reinterpret_cast<const inotify_event*>(At);
-            struct stat Status {};
-            if (Event->len > 0 && std::string(Event->name).rfind(Prefix, 0) == 0 &&
-                fstatat(FolderDescriptor, Event->name, &Status, AT_SYMLINK_NOFOLLOW) == 0) {
-                Mode = Status.st_mode & 07777;
-                break;
-            }
-            At += sizeof(inotify_event) + Event->len;
+TEST_F(RunFailure, NamedTemporaryFileIsPrivateFromItsCreation) {
+    // The run waits after its first block, while the test looks at the folder.
+    int Paused[2], Resume[2];
+    ASSERT_EQ(pipe(Paused), 0);
+    ASSERT_EQ(pipe(Resume), 0);
+    test::Child Running([&] {
+        test::RefuseSystemCalls({test::UnnamedFilesRefused()});
+        umask(0);
+        bool Told = false;
+        return Report(ConversionRun({Directory / "in.trk", Directory / "new.trk"}, nullptr,
+                                    [&](std::uint64_t, std::uint64_t) {
+                                        char Go = 0;
+                                        if (!Told) {
+                                            Told = write(Paused[1], "x", 1) == 1 &&
+                                                   read(Resume[0], &Go, 1) == 1;
+                                        }
+                                        return true;
+                                    }));
+    });
+    char Signal = 0;
+    ASSERT_EQ(read(Paused[0], &Signal, 1), 1);
+    std::vector<fs::perms> Modes;
+    for (const auto& Entry : fs::directory_iterator(Directory / "")) {
+        if (Entry.path().filename().string().rfind(".quellmark-", 0) == 0) {
+            Modes.push_back(fs::status(Entry.path()).permissions());
         }
     }
-    Running.Wait();
-    close(FolderDescriptor);
-    close(Watch);
-    return Mode;
-}
-
-TEST_F(RunFailure, NamedTemporaryFileIsPrivateFromItsCreation) {
-    const std::string Big = WriteBigTrack();
-    EXPECT_EQ(ModeOfFirstCreated(Directory / "", ".quellmark-",
-                                 [&] {
-                                     test::RefuseSystemCalls({test::UnnamedFilesRefused()});
-                                     umask(0);
-                                     return Report(Run(Big, Directory / "new.trk"));
-                                 }),
-              0600u);
+    ASSERT_EQ(write(Resume[1], "x", 1), 1);
+    EXPECT_EQ(Running.Wait(), Report(RunOutcome::Finished));
+    for (const int End : {Paused[0], Paused[1], Resume[0], Resume[1]}) {
+        close(End);
+    }
+    EXPECT_EQ(Modes, std::vector<fs::perms>{fs::perms(0600)});
     EXPECT_EQ(fs::status(Directory / "new.trk").permissions(), fs::perms(0666));
 }
 
-// Runs Work in a child and, once it starts to read Input, creates Output with Content.
-std::string CreateWhileReading(const std::string& Input, const std::string& Output,
-                               const std::function<std::string()>& Work) {
-    const int Watch = inotify_init1(IN_CLOEXEC);
-    inotify_add_watch(Watch, Input.c_str(), IN_ACCESS);
-    test::Child Running(Work);
-    pollfd Wait{Watch, POLLIN, 0};
-    if (poll(&Wait, 1, 10000) > 0) {
+// Converts Input into Output in a child, as IfExists says, while another program creates
+// Output: after the run has looked at the output path and before it puts its file in place.
+std::string CreateDuringRun(const std::string& Input, const std::string& Output,
+                            ExistingOutput IfExists, bool Named) {
+    int Started[2];
+    if (pipe(Started) != 0) {
+        return "no pipe";
+    }
+    test::Child Running([&] {
+        if (Named && !test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
+            return std::string("no filter");
+        }
+        bool Told = false;
+        std::string Reason;
+        const auto Outcome =
+            ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists}, &Reason,
+                          [&](std::uint64_t, std::uint64_t) {
+                              if (!Told) {
+                                  Told = write(Started[1], "x", 1) == 1;
+                                  for (int Wait = 0; Wait < 10000 && !fs::exists(Output); ++Wait) {
+                                      usleep(1000);
+                                  }
+                              }
+                              return true;
+                          });
+        return Report(Outcome, Reason);
+    });
+    char Signal = 0;
+    if (read(Started[0], &Signal, 1) == 1) {
         const int Created = open(Output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0640);
         [[maybe_unused]] auto Written = write(Created, "notes\r\n", 7);
         close(Created);
     }
-    close(Watch);
+    close(Started[0]);
+    close(Started[1]);
     return Running.Wait();
 }
 
 TEST_F(RunFailure, AFileThatAppearsIsReplacedOnlyWhereAsked) {
-    const std::string Big = WriteBigTrack();
     const std::string New = Directory / "new.trk";
     const std::string Exists =
         Report(RunOutcome::Failed, "Can't create output track '" + New + "': File exists");
@@ -476,19 +490,12 @@ TEST_F(RunFailure, AFileThatAppearsIsReplacedOnlyWhereAsked) {
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         fs::remove(New);
-        EXPECT_EQ(CreateWhileReading(Big, New,
-                                     [&] {
-                                         if (Row.Named) {
-                                             test::RefuseSystemCalls({test::UnnamedFilesRefused()});
-                                         }
-                                         return Report(Run(Big, New, Row.IfExists), Reason);
-                                     }),
-                  Row.Report);
+        EXPECT_EQ(CreateDuringRun(Directory / "in.trk", New, Row.IfExists, Row.Named), Row.Report);
         const bool Kept = Row.IfExists == ExistingOutput::Keep;
         EXPECT_EQ(ReadFile(New).substr(0, 7), Kept ? "notes\r\n" : Track.substr(0, 7));
         // A replaced file keeps its attributes, whenever it came.
         EXPECT_EQ(fs::status(New).permissions(), fs::perms(0640));
-        EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk|new.trk");
+        EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|new.trk");
     }
     EXPECT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk", ExistingOutput::Keep),
               RunOutcome::Failed);

@@ -184,8 +184,20 @@ TEST_F(WindowsRun, KilledMidRunLeavesNothing) {
     PROCESS_INFORMATION Process{};
     ASSERT_TRUE(CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                WideText(Directory.Path()).c_str(), &Startup, &Process));
-    // Long enough for the hidden file to hold part of the track.
-    Sleep(300);
+    // Killed once the hidden file holds part of the track.
+    const std::wstring Pattern = WideText(Directory / ".quellmark-*");
+    for (int Wait = 0; Wait < 4000; ++Wait) {
+        WIN32_FIND_DATAW Found{};
+        const HANDLE Search = FindFirstFileW(Pattern.c_str(), &Found);
+        const bool Started = Search != INVALID_HANDLE_VALUE && Found.nFileSizeLow > 0;
+        if (Search != INVALID_HANDLE_VALUE) {
+            FindClose(Search);
+        }
+        if (Started || WaitForSingleObject(Process.hProcess, 0) == WAIT_OBJECT_0) {
+            break;
+        }
+        Sleep(5);
+    }
     TerminateProcess(Process.hProcess, 9);
     WaitForSingleObject(Process.hProcess, INFINITE);
     CloseHandle(Process.hThread);
