@@ -58,9 +58,11 @@ bench: build
 	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS) $(or $(TMPDIR),/tmp)
 	$(BUILD_DIR)/bench/conversion_bench odd /dev/shm
 
-# quellmark-convert.exe and the engine's tests for 64-bit Windows, cross-built with MinGW-w64;
-# the tests run under Wine in a private prefix inside the build folder.
-WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
+# quellmark.exe, quellmark-convert.exe, their installer and zip, and the tests for 64-bit
+# Windows, cross-built with MinGW-w64; the tests run under Wine in a private prefix inside the
+# build folder.
+WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest \
+                   librsvg2-bin icoutils nsis xvfb xauth xdotool
 windows:
 	@scripts/install-deps $(WINDOWS_PACKAGES)
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
