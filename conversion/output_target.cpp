@@ -61,9 +61,13 @@ bool ResolveExisting(OutputTarget& Target) {
 
 void ResolveNew(OutputTarget& Target) {
     const std::string& Path = Target.Path;
-    // What open with O_CREAT would say of a name ending in a slash.
+    // A name ending in a slash names a folder: one that is missing is said to be missing.
     if (Path.back() == '/') {
-        ThrowFileError(CreateAction, Path, EISDIR);
+        struct stat Folder {};
+        ThrowFileError(CreateAction, Path,
+                       ::stat(Path.substr(0, Path.find_last_not_of('/') + 1).c_str(), &Folder) != 0
+                           ? errno
+                           : EISDIR);
     }
     struct stat Link {};
     if (::lstat(Path.c_str(), &Link) == 0 && S_ISLNK(Link.st_mode)) {

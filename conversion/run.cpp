@@ -72,25 +72,46 @@ std::string DescribeFailure(const std::exception_ptr& Failure, const std::string
     }
 }
 
-}  // namespace
-
-RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason,
-                         const RunProgress& Progress) {
+// Runs Work, turning every failure into Failed with its message.
+template <typename Action>
+RunOutcome Guarded(Action&& Work, const std::string& InputPath, std::string* FailureReason) {
     try {
-        return Convert(Settings, Progress);
+        return Work();
     } catch (const RunCancelled&) {
         return RunOutcome::Cancelled;
     } catch (...) {
         if (FailureReason != nullptr) {
             // Even the message may not fit in memory; the run fails all the same.
             try {
-                *FailureReason = DescribeFailure(std::current_exception(), Settings.InputPath);
+                *FailureReason = DescribeFailure(std::current_exception(), InputPath);
             } catch (...) {
                 FailureReason->clear();
             }
         }
     }
     return RunOutcome::Failed;
+}
+
+}  // namespace
+
+RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason,
+                         const RunProgress& Progress) {
+    return Guarded([&] { return Convert(Settings, Progress); }, Settings.InputPath, FailureReason);
+}
+
+RunOutcome ConvertStream(const ReadFunction& Read, const WriteFunction& Write, IconState State,
+                         CommandType Command, const std::string& InputName,
+                         const std::string& OutputName, std::string* FailureReason) {
+    return Guarded(
+        [&] {
+            TrackReader Reader(Read, 1 << 16);
+            TrackWriter Writer(Write, OutputName, 1 << 16);
+            TrackPass Pass(Reader, Writer);
+            const RunOutcome Outcome = RemoveIcons(Pass, State, Command);
+            Writer.Flush();
+            return Outcome;
+        },
+        InputName, FailureReason);
 }
 
 }  // namespace quellmark

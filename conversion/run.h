@@ -7,6 +7,8 @@
 #include <string>
 
 #include "conversion/settings.h"
+#include "conversion/track_reader.h"
+#include "conversion/track_writer.h"
 
 namespace quellmark {
 
@@ -23,5 +25,12 @@ using RunProgress = std::function<bool(std::uint64_t BytesRead, std::uint64_t By
 // asked to end: the earlier file is left as it was and nothing is written. Throws nothing.
 RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason = nullptr,
                          const RunProgress& Progress = {});
+
+// Converts what Read gives into Write as ConversionRun converts a file, for input or output that
+// is no file (standard input, standard output); InputName and OutputName name them in messages.
+// Nothing is replaced, so SameFile never comes; Failed as for ConversionRun. Throws nothing.
+RunOutcome ConvertStream(const ReadFunction& Read, const WriteFunction& Write, IconState State,
+                         CommandType Command, const std::string& InputName,
+                         const std::string& OutputName, std::string* FailureReason = nullptr);
 
 }  // namespace quellmark
