@@ -15,8 +15,12 @@ all: build
 deps:
 	@scripts/install-deps
 
+# Built with the flags Debian builds its packages with, hardening included.
+HARDENING = DEB_BUILD_MAINT_OPTIONS=hardening=+all
 $(BUILD_DIR)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	CXXFLAGS="$$($(HARDENING) dpkg-buildflags --get CXXFLAGS) $$($(HARDENING) dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$($(HARDENING) dpkg-buildflags --get LDFLAGS)" \
+	    cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)

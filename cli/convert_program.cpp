@@ -1,8 +1,10 @@
 #include "cli/convert_program.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,10 @@ std::vector<std::string> NamesOf(const std::map<std::string, Value>& Values) {
 const char* const Footer =
     R"(Each TRACK becomes NoIcons_<name> in the TRACK's own folder, or in DIR with
 --output-dir; --output names the output of a single TRACK. An output that exists is
-not replaced without --force, and its track counts as failed.
+not replaced without --force, and its track counts as failed. A TRACK whose name
+already starts with NoIcons_ is left alone unless --output names its output. With
+TRACK or FILE "-", the track is read from standard input or written to standard
+output.
 
 STATE is the icon display the recording starts in, as the window names it:
   off               Off (the default)
@@ -54,14 +59,50 @@ COMMAND takes the place of every recorded icon toggle:
   none              a null command (the window's Neither)
 
 Exit status:
-  0  every track finished
-  1  a track had no record section (its output is an unchanged copy), failed or
-     was skipped; the other tracks are still converted
-  2  the command line is wrong)";
+  0  every track was converted
+  1  a track failed, or its output was not replaced; the other tracks are still
+     converted
+  2  the command line is wrong
+  3  no track failed, but one had no record section: its output is a copy with
+     the icons still on)";
 
 }  // namespace
 
 namespace quellmark {
+namespace {
+
+// A command line that CLI11 took but that asks for something impossible.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+void CheckCommandLine(const CLI::App& App, const std::vector<std::string>& Tracks,
+                      const BatchOptions& Options) {
+    for (const auto& Word : App.remaining()) {
+        if (Word.rfind("--", 0) == 0) {
+            throw UsageError("unrecognized option '" + Word + "'");
+        }
+        if (Word.size() > 1 && Word.front() == '-') {
+            throw UsageError("invalid option -- '" + Word.substr(1, 1) + "'");
+        }
+    }
+    if (App.count("--output") > 0 && Options.OutputPath.empty()) {
+        throw UsageError("--output needs a FILE, not an empty name");
+    }
+    if (App.count("--output-dir") > 0 && Options.OutputFolder.empty()) {
+        throw UsageError("--output-dir needs a DIR, not an empty name");
+    }
+    if (Tracks.empty()) {
+        throw UsageError("no TRACK given");
+    }
+    if (!Options.OutputFolder.empty() &&
+        std::find(Tracks.begin(), Tracks.end(), "-") != Tracks.end()) {
+        throw UsageError("standard input (-) has no name to give its output in --output-dir");
+    }
+}
+
+}  // namespace
 
 int RunConvertProgram(const std::vector<std::string>& Arguments) {
     BatchOptions Options;
@@ -100,7 +141,9 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
     App.set_help_flag("-h,--help", "Print this help and exit");
     App.set_version_flag("--version", Program + " (Quellmark) " QUELLMARK_VERSION,
                          "Print the version and exit");
-    App.add_option("TRACK", Tracks, "The recorded tracks to convert")->type_name("")->required();
+    App.add_option("TRACK", Tracks, "The recorded tracks to convert")->type_name("");
+    // Unknown options are named before any other fault, as getopt_long names them.
+    App.allow_extras();
 
     try {
         // CLI11 takes the arguments last first, without the program's name.
@@ -109,6 +152,7 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
             Reversed.pop_back();
         }
         App.parse(Reversed);
+        CheckCommandLine(App, Tracks, Options);
         if (!Options.OutputPath.empty() && Tracks.size() > 1) {
             throw CLI::ValidationError("--output", "takes a single TRACK");
         }
@@ -123,6 +167,10 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
     } catch (const CLI::CallForVersion& Call) {
         return App.exit(Call);
     } catch (const CLI::ParseError& Error) {
+        std::cerr << Program << ": " << Error.what() << "\n"
+                  << "Try '" << Program << " --help' for more information.\n";
+        return 2;
+    } catch (const UsageError& Error) {
         std::cerr << Program << ": " << Error.what() << "\n"
                   << "Try '" << Program << " --help' for more information.\n";
         return 2;

@@ -13,11 +13,19 @@ namespace quellmark {
 struct BatchOptions {
     IconState InitialIconState = IconState::Off;
     CommandType ReplacementCommand = CommandType::Views;
-    std::string OutputPath;    // for a single track; empty: named after each track
+    std::string OutputPath;    // for a single track, "-" for standard output; empty: named
+                               // after each track
     std::string OutputFolder;  // empty: each track's own folder
     bool Force = false;        // replace outputs that exist
     bool Quiet = false;        // no warnings
-    bool Verbose = false;      // a line for every finished track too
+    bool Verbose = false;      // a line for every finished track too, and the counts at the end
+};
+
+// The exit statuses of a call.
+enum BatchStatus : int {
+    AllConverted = 0,  // every track converted (or skipped as an output of an earlier run)
+    SomeFailed = 1,    // a track failed or was refused
+    SomeCopied = 3,    // none failed, but a track had no record section: its output is a copy
 };
 
 // Where Track's output goes: Options.OutputPath, else NoIcons_<name> in Options.OutputFolder
@@ -25,7 +33,9 @@ struct BatchOptions {
 std::string OutputPathFor(const std::string& Track, const BatchOptions& Options);
 
 // Converts every track, one run each, writing messages to Messages as "<Program>: <message>".
-// A track that fails never stops the others. Returns 0 when every track finished, else 1.
+// "-" is standard input, converted to standard output. A track that fails never stops the
+// others; a track given twice is converted once, and no output written by this call is written
+// again. Returns a BatchStatus.
 int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,
                   const std::string& Program, std::ostream& Messages);
 

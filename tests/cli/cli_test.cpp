@@ -23,9 +23,11 @@ struct Result {
     std::string Messages;  // standard error
 };
 
-// Runs the program with Arguments in Folder, under the command Wrapper when one is given.
+// Runs the program with Arguments in Folder, under the command Wrapper when one is given;
+// standard input and output are the files Input and Output in Folder when they are named.
 Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arguments,
-                  const std::vector<std::string>& Wrapper = {}) {
+                  const std::vector<std::string>& Wrapper = {}, const std::string& Input = {},
+                  const std::string& Output = {}) {
     int Pipe[2];
     if (pipe(Pipe) != 0) {
         return {};
@@ -35,6 +37,12 @@ Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arg
         dup2(Pipe[1], STDERR_FILENO);
         close(Pipe[0]);
         if (chdir(Folder.c_str()) != 0) {
+            _exit(127);
+        }
+        if (!Input.empty() && freopen(Input.c_str(), "rb", stdin) == nullptr) {
+            _exit(127);
+        }
+        if (!Output.empty() && freopen(Output.c_str(), "wb", stdout) == nullptr) {
             _exit(127);
         }
         std::vector<char*> Argv;
@@ -70,13 +78,16 @@ class ConvertProgram : public ::testing::Test {
         std::filesystem::create_directory(Folder / "out");
     }
 
-    // What the engine, and so the window, writes for Track with these choices.
-    std::string Expected(IconState State, CommandType Command) {
-        const test::TemporaryDirectory Other;
-        WriteFile(Other / "in.trk", Track);
-        ConversionRun({Other / "in.trk", Other / "out.trk", State, Command});
-        return ReadFile(Other / "out.trk");
+    // What Track becomes, written out by hand: Pairs inserted toggle pairs, then each recorded
+    // toggle replaced by the Start and End lines of the chosen command.
+    static std::string Expected(int Pairs, const std::string& Start, const std::string& End) {
+        std::string Output = test::TrackHead();
+        for (int Pair = 0; Pair < Pairs; ++Pair) {
+            Output += "  0 279 1 0\r\n\r\n  0 279 0 0\r\n\r\n";
+        }
+        return Output + "  1 " + Start + "\r\n  2 5 1 0\r\n  3 " + End + "\r\n";
     }
+    static std::string Converted() { return Expected(0, "203 1 270 WING3", "203 0 0"); }
 
     const std::string Track = MakeTrack("  1 279 1 0\r\n  2 5 1 0\r\n  3 279 0 0\r\n");
     test::TemporaryDirectory Folder;
@@ -102,7 +113,7 @@ TEST_F(ConvertProgram, RefusesWrongCommandLines) {
 }
 
 TEST_F(ConvertProgram, NamesOutputsAndReplacesOnlyWhenForced) {
-    const std::string Converted = Expected(IconState::Off, CommandType::Views);
+    const std::string Converted = this->Converted();
     const struct {
         const char* Name;
         std::vector<std::string> Arguments;
@@ -139,28 +150,164 @@ TEST_F(ConvertProgram, GoesOnPastTracksThatStopOrFail) {
     EXPECT_EQ(Got.Status, 1);
     EXPECT_EQ(Got.Messages,
               "quellmark-convert: warning: 'short.trk' has no record section, or it ends within "
-              "20 lines; 'NoIcons_short.trk' is an unchanged copy\n"
+              "20 lines; 'NoIcons_short.trk' is a copy, line ends as CR LF, with the icons still "
+              "on\n"
               "quellmark-convert: Can't open input track 'none.trk': No such file or directory\n");
     EXPECT_EQ(ReadFile(Folder / "NoIcons_short.trk"), "player W\r\n");
-    EXPECT_EQ(ReadFile(Folder / "NoIcons_a.trk"), Expected(IconState::Low, CommandType::Views));
+    EXPECT_EQ(ReadFile(Folder / "NoIcons_a.trk"), Expected(3, "203 1 270 WING3", "203 0 0"));
     EXPECT_EQ(Folder.Listing(), "NoIcons_a.trk|NoIcons_short.trk|a.trk|out|short.trk");
 }
 
-TEST_F(ConvertProgram, WritesWhatTheWindowWrites) {
+// Each option writes the bytes written out here by hand, so that no fault of the engine or of
+// the option names can hide behind the engine's own output.
+TEST_F(ConvertProgram, WritesTheKnownBytesForEveryChoice) {
     const struct {
-        const char* Command;
-        CommandType Type;
+        std::vector<std::string> Arguments;
+        std::string Output;
     } Rows[] = {
-        {"views", CommandType::Views},
-        {"time-compression", CommandType::TimeCompression},
-        {"none", CommandType::UseNullCommand},
+        {{}, Expected(0, "203 1 270 WING3", "203 0 0")},
+        {{"-s", "off", "-c", "views"}, Expected(0, "203 1 270 WING3", "203 0 0")},
+        {{"-s", "range"}, Expected(3, "203 1 270 WING3", "203 0 0")},
+        {{"-s", "range-type"}, Expected(2, "203 1 270 WING3", "203 0 0")},
+        {{"-s", "range-type-name"}, Expected(1, "203 1 270 WING3", "203 0 0")},
+        {{"-c", "time-compression"}, Expected(0, "24 1 0", "24 0 0")},
+        {{"--command", "none", "--icon-state", "range"}, Expected(3, "0 1 0", "0 0 0")},
     };
     for (const auto& Row : Rows) {
-        SCOPED_TRACE(Row.Command);
-        const auto Got = RunProgram(Folder / "", {"-f", "-s", "range", "-c", Row.Command, "a.trk"});
+        SCOPED_TRACE(testing::PrintToString(Row.Arguments));
+        auto Arguments = Row.Arguments;
+        Arguments.insert(Arguments.end(), {"-f", "a.trk"});
+        const auto Got = RunProgram(Folder / "", Arguments);
         EXPECT_EQ(Got.Status, 0) << Got.Messages;
         EXPECT_EQ(Got.Messages, "");
-        EXPECT_EQ(ReadFile(Folder / "NoIcons_a.trk"), Expected(IconState::Low, Row.Type));
+        EXPECT_EQ(ReadFile(Folder / "NoIcons_a.trk"), Row.Output);
+    }
+}
+
+// What a call says and does, one row per way a script or a careless name could be misled.
+TEST_F(ConvertProgram, SaysWhatReallyHappened) {
+    const std::string Hostile = "x\033]0;PWNED\a\n.trk";
+    WriteFile(Folder / Hostile, Track);
+    std::filesystem::create_directory(Folder / "sub");
+    WriteFile(Folder / "sub/a.trk", Track);
+    WriteFile(Folder / "NoIcons_old.trk", Track);
+    std::filesystem::create_symlink("missing.trk", Folder / "dangling.trk");
+    const std::string P = "quellmark-convert: ";
+    const struct {
+        const char* Name;
+        std::vector<std::string> Arguments;
+        int Status;
+        std::string Messages;
+        std::string Listing;  // of the folder "out"
+    } Rows[] = {
+        {"two tracks to one output",
+         {"-f", "-d", "out", "a.trk", "sub/a.trk"},
+         1,
+         P + "will not overwrite just-created 'out/NoIcons_a.trk' with 'sub/a.trk'\n",
+         "NoIcons_a.trk"},
+        {"a track given twice", {"-d", "out", "a.trk", "./a.trk"}, 0, "", "NoIcons_a.trk"},
+        {"an output of an earlier call",
+         {"-d", "out", "NoIcons_old.trk"},
+         0,
+         P + "'NoIcons_old.trk' already has the NoIcons_ prefix -- unchanged\n",
+         ""},
+        {"an output named on purpose",
+         {"-o", "out/again.trk", "NoIcons_old.trk"},
+         0,
+         "",
+         "again.trk"},
+        {"no record section", {"-q", "-d", "out", "short.trk"}, 3, "", "NoIcons_short.trk"},
+        {"a same-file refusal",
+         {"-o", "a.trk", "a.trk"},
+         1,
+         P + "'a.trk' and 'a.trk': Input and Output Files Can't Be The Same File\n",
+         ""},
+        {"an output that is a folder",
+         {"-o", "out", "a.trk"},
+         1,
+         P + "Can't create output track 'out': Is a directory\n",
+         ""},
+        {"an output that is a dangling link",
+         {"-o", "dangling.trk", "a.trk"},
+         1,
+         P + "Can't create output track 'dangling.trk': Symbolic link to a file that does not "
+             "exist\n",
+         ""},
+        {"an output in a missing folder",
+         {"-o", "new/", "a.trk"},
+         1,
+         P + "Can't create output track 'new/': No such file or directory\n",
+         ""},
+        {"a name with control characters",
+         {"-d", "none", Hostile},
+         1,
+         P + "Can't open folder 'none' of output track 'none/NoIcons_x'$'\\033'']0;PWNED'$'"
+             "\\a\\n''.trk': No such file or directory\n",
+         ""},
+        {"the counts at the end",
+         {"-v", "-d", "out", "a.trk", "short.trk", "none.trk"},
+         1,
+         P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
+             "warning: 'short.trk' has no record section, or it ends within 20 lines; "
+             "'out/NoIcons_short.trk' is a copy, line ends as CR LF, with the icons still on\n" +
+             P + "Can't open input track 'none.trk': No such file or directory\n" + P +
+             "3 tracks: 1 converted, 1 copied unchanged, 1 failed\n",
+         "NoIcons_a.trk|NoIcons_short.trk"},
+        {"an unknown option first",
+         {"--frobnicate"},
+         2,
+         P + "unrecognized option '--frobnicate'\nTry 'quellmark-convert --help' for more "
+             "information.\n",
+         ""},
+        {"an unknown short option",
+         {"-V"},
+         2,
+         P + "invalid option -- 'V'\nTry 'quellmark-convert --help' for more information.\n",
+         ""},
+        {"an empty output name",
+         {"-o", "", "a.trk"},
+         2,
+         P + "--output needs a FILE, not an empty name\nTry 'quellmark-convert --help' for more "
+             "information.\n",
+         ""},
+        {"quiet and verbose",
+         {"-q", "-v", "a.trk"},
+         2,
+         P + "--quiet: cannot go with --verbose\nTry 'quellmark-convert --help' for more "
+             "information.\n",
+         ""},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        std::filesystem::remove_all(Folder / "out");
+        std::filesystem::create_directory(Folder / "out");
+        const auto Got = RunProgram(Folder / "", Row.Arguments);
+        EXPECT_EQ(Got.Status, Row.Status);
+        EXPECT_EQ(Got.Messages, Row.Messages);
+        EXPECT_EQ(Folder.ListingOf(Folder / "out"), Row.Listing);
+        EXPECT_EQ(ReadFile(Folder / "a.trk"), Track);
+        if (std::filesystem::exists(Folder / "out/NoIcons_a.trk")) {
+            EXPECT_EQ(ReadFile(Folder / "out/NoIcons_a.trk"), Converted());
+        }
+    }
+}
+
+TEST_F(ConvertProgram, ConvertsBetweenStandardInputAndOutput) {
+    const struct {
+        const char* Name;
+        std::vector<std::string> Arguments;
+        std::string Input;  // a file in the folder as standard input, if any
+    } Rows[] = {
+        {"standard input to standard output", {"-"}, "a.trk"},
+        {"a track to standard output", {"-o", "-", "a.trk"}, ""},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        const auto Got =
+            RunProgram(Folder / "", Row.Arguments, {}, Row.Input.empty() ? "" : Folder / Row.Input,
+                       Folder / "out/stdout.trk");
+        EXPECT_EQ(Got.Status, 0) << Got.Messages;
+        EXPECT_EQ(ReadFile(Folder / "out/stdout.trk"), Converted());
     }
 }
 
@@ -176,7 +323,7 @@ TEST_F(ConvertProgram, ASignalWhileTheTrackTakesItsNameLeavesOneWholeTrack) {
                                      std::string("inject=") + Call + ":signal=SIGTERM"});
         // Killed by the signal, once the new track is whole and in place.
         EXPECT_EQ(Got.Status, -1) << Got.Messages;
-        EXPECT_EQ(ReadFile(Folder / "out/old.trk"), Expected(IconState::Off, CommandType::Views));
+        EXPECT_EQ(ReadFile(Folder / "out/old.trk"), Converted());
         EXPECT_EQ(Folder.ListingOf(Folder / "out"), "old.trk");
     }
 }
