@@ -9,9 +9,9 @@ std::wstring WideText(const std::string& Text) {
         return {};
     }
     const int Size = static_cast<int>(Text.size());
-    std::wstring Wide(static_cast<std::size_t>(
-                          MultiByteToWideChar(CP_UTF8, 0, Text.data(), Size, nullptr, 0)),
-                      L'\0');
+    std::wstring Wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, Text.data(), Size, nullptr, 0)),
+        L'\0');
     MultiByteToWideChar(CP_UTF8, 0, Text.data(), Size, Wide.data(), static_cast<int>(Wide.size()));
     return Wide;
 }

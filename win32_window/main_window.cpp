@@ -13,6 +13,7 @@
 #include "win32_window/file_dialogs.h"
 #include "win32_window/progress_window.h"
 #include "win32_window/report_box.h"
+#include "win32_window/window_class.h"
 #include "window_logic/run_report.h"
 
 namespace quellmark {
@@ -107,15 +108,7 @@ std::string TextOf(HWND Control) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE Instance) : Instance_(Instance), Selection_(Shown) {
-    WNDCLASSEXW Class{};
-    Class.cbSize = sizeof Class;
-    Class.lpfnWndProc = Procedure;
-    Class.hInstance = Instance;
-    Class.hIcon = LoadIconW(Instance, MAKEINTRESOURCEW(1));
-    Class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    Class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    Class.lpszClassName = ClassName;
-    RegisterClassExW(&Class);
+    RegisterWindowClass(Instance, ClassName, Procedure, LoadIconW(Instance, MAKEINTRESOURCEW(1)));
     CreateWindowExW(WS_EX_ACCEPTFILES, ClassName, L"Quellmark", WindowStyle, CW_USEDEFAULT,
                     CW_USEDEFAULT, 100, 100, nullptr, nullptr, Instance, this);
 }
@@ -346,21 +339,7 @@ void MainWindow::ShowProgress() {
         Progress_->Show();
         ProgressShown_ = true;
     }
-    const ListProgress Run = Running_->Progress();
-    const double Within = Run.BytesInAll == 0 ? 0.0
-                                              : static_cast<double>(Run.BytesRead) /
-                                                    static_cast<double>(Run.BytesInAll);
-    const double Done = (static_cast<double>(Run.Track) + Within) /
-                        static_cast<double>(std::max<std::size_t>(Run.Tracks, 1));
-    const std::string Name = FileNameOf(Running_->Track(Run.Track).InputPath);
-    std::string Label = Run.BytesInAll > 0 && Run.BytesRead == Run.BytesInAll
-                            ? "Saving " + OutputNameFor(Name) + " to disk"
-                            : "Converting " + Name;
-    if (Run.Tracks > 1) {
-        Label +=
-            " (track " + std::to_string(Run.Track + 1) + " of " + std::to_string(Run.Tracks) + ")";
-    }
-    Progress_->Update(Label + "\xe2\x80\xa6", static_cast<int>(Done * 1000));
+    Progress_->Update(ProgressLabel(*Running_, Shown), ProgressPermille(Running_->Progress()));
 }
 
 void MainWindow::EndRuns() {
@@ -374,14 +353,7 @@ void MainWindow::EndRuns() {
         const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
         ShowSummary(Window_, Summary.Headline, Summary.Lines, Summary.Failed);
     } else {
-        // Stopped before the track began, it was not touched either.
-        const TrackResult Result = Finished->Results().empty()
-                                       ? TrackResult{Finished->Track(0).InputPath,
-                                                     Finished->Track(0).OutputPath,
-                                                     RunOutcome::Cancelled,
-                                                     {}}
-                                       : Finished->Results().front();
-        ShowMessage(Window_, SingleTrackMessage(Result, Shown));
+        ShowMessage(Window_, SingleTrackMessage(SingleResult(*Finished), Shown));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "conversion/windows_text.h"
 #include "win32_window/dpi.h"
+#include "win32_window/window_class.h"
 
 namespace quellmark {
 namespace {
@@ -25,17 +26,7 @@ LRESULT CALLBACK ProgressWindow::Procedure(HWND Window, UINT Message, WPARAM Wid
 
 ProgressWindow::ProgressWindow(HWND Owner, std::function<void()> Stop) : Stop_(std::move(Stop)) {
     const HINSTANCE Instance = GetModuleHandleW(nullptr);
-    static const bool Registered = [Instance] {
-        WNDCLASSEXW Class{};
-        Class.cbSize = sizeof Class;
-        Class.lpfnWndProc = Procedure;
-        Class.hInstance = Instance;
-        Class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        Class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        Class.lpszClassName = ClassName;
-        return RegisterClassExW(&Class) != 0;
-    }();
-    (void)Registered;
+    RegisterWindowClass(Instance, ClassName, Procedure);
     const UINT Dpi = GetDpiForWindow(Owner);
     const auto Px = [Dpi](int Pixels) { return MulDiv(Pixels, static_cast<int>(Dpi), 96); };
     const DWORD Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;

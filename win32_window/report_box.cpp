@@ -4,6 +4,7 @@
 
 #include "conversion/windows_text.h"
 #include "win32_window/dpi.h"
+#include "win32_window/window_class.h"
 
 namespace quellmark {
 namespace {
@@ -39,20 +40,6 @@ LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long) 
     }
 }
 
-void RegisterOnce(HINSTANCE Instance) {
-    static bool Registered = false;
-    if (!Registered) {
-        WNDCLASSEXW Class{};
-        Class.cbSize = sizeof Class;
-        Class.lpfnWndProc = Procedure;
-        Class.hInstance = Instance;
-        Class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        Class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        Class.lpszClassName = ClassName;
-        Registered = RegisterClassExW(&Class) != 0;
-    }
-}
-
 std::wstring Joined(const std::vector<std::string>& Lines, std::size_t Count, const wchar_t* Mark) {
     std::wstring Text;
     for (std::size_t At = 0; At < Lines.size() && At < Count; ++At) {
@@ -64,7 +51,7 @@ std::wstring Joined(const std::vector<std::string>& Lines, std::size_t Count, co
 // Shows the box modally over Owner and returns the button pressed.
 int ShowBox(HWND Owner, Box& Shown) {
     const HINSTANCE Instance = GetModuleHandleW(nullptr);
-    RegisterOnce(Instance);
+    RegisterWindowClass(Instance, ClassName, Procedure);
     const UINT Dpi = Owner != nullptr ? GetDpiForWindow(Owner) : GetDpiForSystem();
     const auto Px = [Dpi](int Pixels) { return MulDiv(Pixels, static_cast<int>(Dpi), 96); };
     MONITORINFO Monitor = {};

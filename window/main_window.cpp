@@ -311,21 +311,8 @@ void Main::ShowProgress() {
     if (Running_ == nullptr) {
         return;
     }
-    const ListProgress Run = Running_->Progress();
-    const double Within = Run.BytesInAll == 0 ? 0.0
-                                              : static_cast<double>(Run.BytesRead) /
-                                                    static_cast<double>(Run.BytesInAll);
-    const double Done = (static_cast<double>(Run.Track) + Within) /
-                        static_cast<double>(std::max<std::size_t>(Run.Tracks, 1));
-    const std::string Name = FileNameOf(Running_->Track(Run.Track).InputPath);
-    // Once every byte is read, what is left is the wait for the disk.
-    QString Label = Run.BytesInAll > 0 && Run.BytesRead == Run.BytesInAll
-                        ? tr("Saving %1 to disk").arg(Text(OutputNameFor(Name)))
-                        : tr("Converting %1").arg(Text(Name));
-    if (Run.Tracks > 1) {
-        Label += tr(" (track %1 of %2)").arg(Run.Track + 1).arg(Run.Tracks);
-    }
-    Progress_.Update(Label + QStringLiteral("…"), static_cast<int>(Done * 1000));
+    Progress_.Update(QString::fromStdString(ProgressLabel(*Running_, Shown)),
+                     ProgressPermille(Running_->Progress()));
 }
 
 void Main::EndRuns() {
@@ -340,14 +327,8 @@ void Main::EndRuns() {
         Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.Lines),
                               static_cast<int>(Summary.Failed));
     } else {
-        // Stopped before the track began, it was not touched either.
-        const TrackResult Result = Finished->Results().empty()
-                                       ? TrackResult{Finished->Track(0).InputPath,
-                                                     Finished->Track(0).OutputPath,
-                                                     RunOutcome::Cancelled,
-                                                     {}}
-                                       : Finished->Results().front();
-        Messages_.ShowMessage(this, QString::fromStdString(SingleTrackMessage(Result, Shown)));
+        Messages_.ShowMessage(
+            this, QString::fromStdString(SingleTrackMessage(SingleResult(*Finished), Shown)));
     }
     emit RunFinished();
 }

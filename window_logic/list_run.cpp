@@ -1,5 +1,8 @@
 #include "window_logic/list_run.h"
 
+#include <algorithm>
+
+#include "conversion/output_name.h"
 #include "conversion/run.h"
 
 namespace quellmark {
@@ -32,6 +35,35 @@ std::vector<std::string> ListRun::NotConverted() const {
         Left.push_back(Runs_[At].InputPath);
     }
     return Left;
+}
+
+std::string ProgressLabel(const ListRun& Run, const ShowFunction& Show) {
+    const ListProgress Now = Run.Progress();
+    const std::string Name = FileNameOf(Run.Track(Now.Track).InputPath);
+    std::string Label = Now.BytesInAll > 0 && Now.BytesRead == Now.BytesInAll
+                            ? "Saving " + Show(OutputNameFor(Name)) + " to disk"
+                            : "Converting " + Show(Name);
+    if (Now.Tracks > 1) {
+        Label +=
+            " (track " + std::to_string(Now.Track + 1) + " of " + std::to_string(Now.Tracks) + ")";
+    }
+    return Label + "\xe2\x80\xa6";
+}
+
+int ProgressPermille(const ListProgress& Now) {
+    const double Within = Now.BytesInAll == 0 ? 0.0
+                                              : static_cast<double>(Now.BytesRead) /
+                                                    static_cast<double>(Now.BytesInAll);
+    const double Done = (static_cast<double>(Now.Track) + Within) /
+                        static_cast<double>(std::max<std::size_t>(Now.Tracks, 1));
+    return static_cast<int>(Done * 1000);
+}
+
+TrackResult SingleResult(const ListRun& Run) {
+    if (!Run.Results().empty()) {
+        return Run.Results().front();
+    }
+    return {Run.Track(0).InputPath, Run.Track(0).OutputPath, RunOutcome::Cancelled, {}};
 }
 
 }  // namespace quellmark

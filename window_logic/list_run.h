@@ -47,4 +47,15 @@ class ListRun {
     std::atomic<std::uint64_t> BytesInAll_{0};
 };
 
+// What a progress display says of Run now: the track and, in a list, which of how many; once
+// every byte of a track is read, that the disk is being waited for. Any thread.
+std::string ProgressLabel(const ListRun& Run, const ShowFunction& Show);
+
+// The share of the whole run done, in thousandths, bytes within a track and tracks in a list.
+int ProgressPermille(const ListProgress& Now);
+
+// The result of a run of one track, once Run returned: a track stopped before it began was not
+// touched either.
+TrackResult SingleResult(const ListRun& Run);
+
 }  // namespace quellmark

@@ -85,8 +85,9 @@ std::string Convert(std::string_view Input, IconState State, CommandType Command
     const TemporaryDirectory Directory;
     WriteFile(Directory / "in.trk", Input);
     Outcome = ConversionRun({Directory / "in.trk", Directory / "out.trk", State, Command});
-    return std::filesystem::exists(FromUtf8(Directory / "out.trk")) ? ReadFile(Directory / "out.trk")
-                                                          : std::string("<no output>");
+    return std::filesystem::exists(FromUtf8(Directory / "out.trk"))
+               ? ReadFile(Directory / "out.trk")
+               : std::string("<no output>");
 }
 
 }  // namespace quellmark::test

@@ -206,7 +206,9 @@ class BytesAtPageEnd {
         DWORD Old = 0;
         VirtualProtect(Memory_ + Page_, Page_, PAGE_NOACCESS, &Old);
     }
-    ~BytesAtPageEnd() { VirtualFree(Memory_, 0, MEM_RELEASE); }
+    ~BytesAtPageEnd() {
+        VirtualFree(Memory_, 0, MEM_RELEASE);
+    }
 #else
     BytesAtPageEnd() {
         Page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -214,7 +216,9 @@ class BytesAtPageEnd {
             mmap(nullptr, 2 * Page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         mprotect(Memory_ + Page_, Page_, PROT_NONE);
     }
-    ~BytesAtPageEnd() { munmap(Memory_, 2 * Page_); }
+    ~BytesAtPageEnd() {
+        munmap(Memory_, 2 * Page_);
+    }
 #endif
     std::string_view Place(const std::string& Bytes) {
         char* Start = Memory_ + Page_ - Bytes.size();

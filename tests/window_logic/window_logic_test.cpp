@@ -226,5 +226,23 @@ TEST_F(Files, StopStartsNoOtherTrack) {
     }
 }
 
+TEST(ListRun, ProgressCountsBytesWithinTracksAndTracksInTheList) {
+    const ListRun Two({{Root + "a.trk", Root + "NoIcons_a.trk"}, {Root + "b.trk", "x"}});
+    const struct {
+        ListProgress Now;
+        int Permille;
+    } Rows[] = {
+        {{0, 2, 0, 100}, 0},
+        {{0, 2, 50, 100}, 250},
+        {{1, 2, 100, 100}, 1000},
+        {{0, 1, 0, 0}, 0},
+    };
+    for (const auto& Row : Rows) {
+        EXPECT_EQ(ProgressPermille(Row.Now), Row.Permille);
+    }
+    EXPECT_EQ(ProgressLabel(Two, AsIs), "Converting a.trk (track 1 of 2)\xe2\x80\xa6");
+    EXPECT_EQ(SingleResult(Two).Outcome, RunOutcome::Cancelled);
+}
+
 }  // namespace
 }  // namespace quellmark
