@@ -2,9 +2,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFontInfo>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "window/message_sink.h"
 #include "window/run_progress.h"
 #include "window/track_file_dialog.h"
+#include "window_logic/run_report.h"
 #include "window_logic/track_arguments.h"
 
 namespace {
@@ -97,11 +96,11 @@ int main(int argc, char** argv) {
     Window.show();
     const auto Arguments = quellmark::ReadTrackArguments(Line.Tracks);
     if (Arguments.Tracks.size() == 1 && !Arguments.Missing.empty()) {
-        // In the words quellmark-convert uses, once the window is placed.
-        const QString Problem =
-            QStringLiteral("Can't open input track '%1': %2")
-                .arg(QFile::decodeName(QByteArray::fromStdString(Arguments.Missing.front())),
-                     QString::fromLocal8Bit(std::strerror(ENOENT)));
+        // Once the window is placed, so that the box is centred on it.
+        const QString Problem = QString::fromStdString(
+            quellmark::MissingTrackMessage(Arguments.Missing.front(), [](const std::string& Path) {
+                return QFile::decodeName(QByteArray::fromStdString(Path)).toStdString();
+            }));
         Window.WhenOnScreen(
             [&Messages, &Window, Problem] { Messages.ShowMessage(&Window, Problem); });
     } else {

@@ -13,11 +13,6 @@
 #include "conversion/run.h"
 #include "conversion/track_file_error.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace quellmark {
 namespace {
 
@@ -29,13 +24,6 @@ enum class Result { Converted, Copied, Failed, Skipped, Repeated };
 bool IsRegularFile(const std::string& Path) {
     std::error_code Error;
     return std::filesystem::is_regular_file(std::u8string(Path.begin(), Path.end()), Error);
-}
-
-void UseBinaryStreams() {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
 }
 
 class Batch {
@@ -112,7 +100,6 @@ Result Batch::Convert(const std::string& Track) {
 Result Batch::ConvertToStandardOutput(const std::string& Track) {
     const bool FromInput = Track == "-";
     const std::string Name = FromInput ? StandardInput : Track;
-    UseBinaryStreams();
     std::FILE* Input = FromInput ? stdin : std::fopen(Track.c_str(), "rb");
     if (Input == nullptr) {
         Say("Can't open input track " + QuotedName(Track) + ": " + std::strerror(errno));

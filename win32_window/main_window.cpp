@@ -113,6 +113,12 @@ MainWindow::MainWindow(HINSTANCE Instance) : Instance_(Instance), Selection_(Sho
                     CW_USEDEFAULT, 100, 100, nullptr, nullptr, Instance, this);
 }
 
+void MainWindow::Show(int ShowCommand) {
+    ShowWindow(Window_, ShowCommand);
+    UpdateWindow(Window_);
+    SetFocus(GetDlgItem(Window_, cmdRemoveIcons));
+}
+
 MainWindow::~MainWindow() {
     if (Worker_.joinable()) {
         Running_->Stop();
@@ -317,7 +323,6 @@ void MainWindow::RemoveIcons() {
 // The runs go on in a thread of their own, so that the window paints and Stop answers at once;
 // the window itself takes no input until they end.
 void MainWindow::StartRuns(std::vector<RunSettings> Runs) {
-    RunIsList_ = Runs.size() > 1;
     Running_ = std::make_unique<ListRun>(std::move(Runs));
     EnableWindow(Window_, FALSE);
     Progress_ = std::make_unique<ProgressWindow>(Window_, [this] { Running_->Stop(); });
@@ -349,7 +354,7 @@ void MainWindow::EndRuns() {
     EnableWindow(Window_, TRUE);
     SetActiveWindow(Window_);
     const auto Finished = std::move(Running_);
-    if (RunIsList_) {
+    if (Finished->Progress().Tracks > 1) {
         const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
         ShowSummary(Window_, Summary.Headline, Summary.Lines, Summary.Failed);
     } else {

@@ -26,6 +26,8 @@ class MainWindow {
     ~MainWindow();
 
     HWND Handle() const { return Window_; }
+    // Shows the window as ShowCommand asks, "Remove Icons" holding the focus.
+    void Show(int ShowCommand);
     // One track becomes the input; several a list (UTF-8 paths).
     void OpenTracks(const std::vector<std::string>& Tracks);
     // Shows Text once the window is on screen.
@@ -61,7 +63,6 @@ class MainWindow {
     bool Showing_ = false;  // the fields are being set from the selection
     std::unique_ptr<ListRun> Running_;
     std::thread Worker_;
-    bool RunIsList_ = false;
     ULONGLONG RunStarted_ = 0;
     std::unique_ptr<ProgressWindow> Progress_;
     bool ProgressShown_ = false;

@@ -10,6 +10,7 @@
 
 #include "conversion/windows_text.h"
 #include "win32_window/main_window.h"
+#include "window_logic/run_report.h"
 #include "window_logic/track_arguments.h"
 
 int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, PWSTR, int Show) {
@@ -26,14 +27,11 @@ int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, PWSTR, int Show) {
     LocalFree(Words);
 
     quellmark::MainWindow Window(Instance);
-    ShowWindow(Window.Handle(), Show);
-    UpdateWindow(Window.Handle());
-    SetFocus(GetDlgItem(Window.Handle(), 115));
+    Window.Show(Show);
     const auto Tracks = quellmark::ReadTrackArguments(Arguments);
     if (Tracks.Tracks.size() == 1 && !Tracks.Missing.empty()) {
-        // In the words the command line uses.
-        Window.ShowWhenOnScreen("Can't open input track '" + Tracks.Missing.front() +
-                                "': No such file or directory");
+        Window.ShowWhenOnScreen(quellmark::MissingTrackMessage(
+            Tracks.Missing.front(), [](const std::string& Path) { return Path; }));
     } else {
         Window.OpenTracks(Tracks.Tracks);
     }

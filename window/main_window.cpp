@@ -297,7 +297,6 @@ void Main::RemoveIcons() {
 // The runs go on in a thread of their own, so that the window paints and Stop answers at
 // once; the window takes no input until they end.
 void Main::StartRuns(std::vector<RunSettings> Runs) {
-    RunIsList_ = Runs.size() > 1;
     Running_ = std::make_unique<ListRun>(std::move(Runs));
     qApp->installEventFilter(this);
     Worker_ = QThread::create([Run = Running_.get()] { Run->Run(); });
@@ -322,7 +321,7 @@ void Main::EndRuns() {
     Worker_ = nullptr;
     qApp->removeEventFilter(this);
     const auto Finished = std::move(Running_);
-    if (RunIsList_) {
+    if (Finished->Progress().Tracks > 1) {
         const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
         Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.Lines),
                               static_cast<int>(Summary.Failed));

@@ -86,7 +86,6 @@ class Main : public QWidget {
     RunProgressView& Progress_;
     TrackSelection Selection_;
     std::unique_ptr<ListRun> Running_;
-    bool RunIsList_ = false;
     bool Showing_ = false;  // the fields are being set from the selection
     QThread* Worker_ = nullptr;
     QTimer* ProgressTimer_ = nullptr;

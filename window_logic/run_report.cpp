@@ -1,5 +1,7 @@
 #include "window_logic/run_report.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "conversion/output_name.h"
@@ -28,6 +30,10 @@ bool PathExists(const std::string& Path) {
 #endif
     const auto Status = std::filesystem::symlink_status(Name, Error);
     return !Error && Status.type() != std::filesystem::file_type::not_found;
+}
+
+std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show) {
+    return "Can't open input track " + Quoted(Show(Track)) + ": " + std::strerror(ENOENT);
 }
 
 std::string SingleTrackMessage(const TrackResult& Result, const ShowFunction& Show) {
@@ -95,14 +101,11 @@ Report ListQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Sh
             Question.Lines.push_back(Show(Run.OutputPath));
         }
     }
+    const std::size_t Existing = Question.Lines.size();
     Question.Headline = "Convert these " + std::to_string(Runs.size()) +
                         " tracks with the options now selected? " +
-                        Count(Question.Lines.size(), "outputs exist and will be replaced.");
-    if (Question.Lines.size() == 1) {
-        Question.Headline = "Convert these " + std::to_string(Runs.size()) +
-                            " tracks with the options now selected? One output exists and will "
-                            "be replaced.";
-    }
+                        (Existing == 1 ? "One output exists and will be replaced."
+                                       : Count(Existing, "outputs exist and will be replaced."));
     return Question;
 }
 

@@ -37,6 +37,10 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
 // and then there is nothing to ask.
 Report ListQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show);
 
+// What a window says at start of a track named on its command line that names no file, in
+// the words quellmark-convert uses.
+std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show);
+
 // Whether anything, even a link to nothing, has the name Path.
 bool PathExists(const std::string& Path);
 

@@ -125,6 +125,11 @@ TEST(RunReport, EveryOutcomeHasItsText) {
     }
 }
 
+TEST(RunReport, AMissingTrackIsNamedAsTheCommandLineNamesIt) {
+    EXPECT_EQ(MissingTrackMessage("none.trk", AsIs),
+              "Can't open input track 'none.trk': No such file or directory");
+}
+
 TEST(RunReport, SummaryCountsAndPutsFailuresFirst) {
     const std::vector<TrackResult> Results = {
         {"a.trk", "NoIcons_a.trk", RunOutcome::Finished, ""},
