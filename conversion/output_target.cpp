@@ -1,10 +1,13 @@
 #include "conversion/output_target.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <random>
 
 #include "conversion/track_file_error.h"
 
@@ -14,8 +17,19 @@ namespace {
 const std::string CreateAction = "Can't create output track";
 
 // Another run may put a new file in place between the open and the look at the folder; each
-// attempt starts again from the path.
-constexpr int ResolveAttempts = 5;
+// attempt starts again from the path. Runs that replace one output at once keep doing so, so
+// the attempts go on, each after a short pause of random length that lets the others through;
+// only a name that keeps changing for about a second is given up.
+constexpr int ResolveAttempts = 1000;
+
+void PauseBeforeAttempt(int Attempt) {
+    static thread_local std::minstd_rand Random{std::random_device{}()};
+    if (Attempt < 4) {
+        ::sched_yield();
+    } else {
+        ::usleep(static_cast<useconds_t>(Random() % std::min(Attempt * 100, 2000)));
+    }
+}
 
 // Whether the kernel refuses to let the file be renamed over (append-only or immutable).
 bool IsLocked(int Descriptor) {
@@ -104,6 +118,7 @@ OutputTarget ResolveOutputTarget(const std::string& Path, bool MayReplace) {
         if (Attempt == ResolveAttempts) {
             throw TrackFileError(FileErrorText(CreateAction, Path, "Changed while it was opened"));
         }
+        PauseBeforeAttempt(Attempt);
     }
 }
 
