@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "conversion/file_attributes.h"
+#include "conversion/leftovers.h"
 #include "conversion/temporary_name.h"
 #include "conversion/track_file_error.h"
 
@@ -57,6 +58,7 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
         ThrowFolderError("Can't replace a file in folder", EPERM);
     }
     CheckRoom(ExpectedSize);
+    RemoveLeftovers(Target_.Entry);
     // An unnamed file cannot be opened by anyone else, so a new one can take the ordinary
     // mode (umask or default ACL) from the start; one that replaces a file starts private.
     // It is linked by its /proc name, so without /proc it could never get a name.
@@ -64,6 +66,9 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
         File_ = FileDescriptor(::openat(Target_.Entry.Folder.Get(), ".",
                                         O_TMPFILE | O_WRONLY | O_CLOEXEC, Replacing ? 0600 : 0666));
         Unnamed_ = File_.IsOpen();
+        if (Unnamed_) {
+            LockAsLiveTemporaryFile(File_.Get());
+        }
         if (!Unnamed_ && errno != EOPNOTSUPP && errno != EISDIR) {
             ThrowFolderError(CreateInFolder, errno);
         }
@@ -110,6 +115,11 @@ void OutputFile::CreateNamed() {
             const int Error = errno;
             TemporaryName_.clear();
             ThrowFolderError(CreateInFolder, Error);
+        }
+        // Another run took the fresh file for a leftover in the instant before the lock, and
+        // removes it: a new name is taken.
+        if (File_.IsOpen() && !LockAsLiveTemporaryFile(File_.Get())) {
+            File_.Close();
         }
     }
     Cleanup_.Remember(Target_.Entry.Folder.Get(), TemporaryName_);
@@ -221,6 +231,9 @@ void OutputFile::Commit() {
         if (Unnamed_) {
             LinkUnnamed();
         }
+        // The lock outlives the close, which reports late write errors, until the file has
+        // taken its final name: till then another run must not take it for a leftover.
+        const FileDescriptor Lock(::fcntl(File_.Get(), F_DUPFD_CLOEXEC, 0));
         if (const int Error = File_.Close(); Error != 0) {
             ThrowFileError("Can't write output track", Path, Error);
         }

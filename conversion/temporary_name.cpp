@@ -3,15 +3,26 @@
 #include <random>
 
 namespace quellmark {
+namespace {
+
+constexpr std::string_view Prefix = ".quellmark-";
+constexpr std::size_t Digits = 12;
+constexpr std::string_view HexDigits = "0123456789abcdef";
+
+}  // namespace
 
 std::string MakeTemporaryName() {
     static thread_local std::mt19937_64 Random{std::random_device{}()};
-    static const char Digits[] = "0123456789abcdef";
-    std::string Name = ".quellmark-000000000000";
-    for (auto At = Name.size() - 12; At < Name.size(); ++At) {
-        Name[At] = Digits[Random() % 16];
+    std::string Name(Prefix);
+    for (std::size_t At = 0; At < Digits; ++At) {
+        Name += HexDigits[Random() % 16];
     }
     return Name;
+}
+
+bool IsTemporaryName(std::string_view Name) {
+    return Name.size() == Prefix.size() + Digits && Name.substr(0, Prefix.size()) == Prefix &&
+           Name.find_first_not_of(HexDigits, Prefix.size()) == std::string_view::npos;
 }
 
 }  // namespace quellmark

@@ -3,6 +3,7 @@
 #include <linux/filter.h>
 #include <linux/fs.h>
 #include <linux/seccomp.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
@@ -297,9 +299,12 @@ TEST_F(RunFailure, ReplacedOutputKeepsWhatItHad) {
 }
 
 TEST_F(RunFailure, TakesEveryNameTheFolderTakes) {
+    // The longest name and path this folder takes, whatever the length of its own path.
+    const auto NameMax = static_cast<std::size_t>(pathconf(Directory.Path().c_str(), _PC_NAME_MAX));
+    const auto PathMax = static_cast<std::size_t>(pathconf(Directory.Path().c_str(), _PC_PATH_MAX));
     std::string Deep = Directory / "";
-    while (Deep.size() + 251 < 3800) {
-        Deep += std::string(250, 'd') + "/";
+    while (PathMax - 1 - Deep.size() > NameMax) {
+        Deep += std::string(std::min(NameMax, PathMax - 1 - Deep.size() - 2), 'd') + "/";
         fs::create_directory(Deep);
     }
     // As many links as the kernel follows in one path.
@@ -313,8 +318,8 @@ TEST_F(RunFailure, TakesEveryNameTheFolderTakes) {
         const char* Name;
         std::string Output;
     } Rows[] = {
-        {"name of 255 bytes", Directory / std::string(251, 'n') + ".trk"},
-        {"path near the longest", Deep + std::string(4000 - Deep.size(), 'p')},
+        {"the longest name", Directory / std::string(NameMax - 4, 'n') + ".trk"},
+        {"the longest path", Deep + std::string(PathMax - 1 - Deep.size(), 'p')},
         {"40 links followed", Directory / "chain/c1"},
     };
     for (const auto& Row : Rows) {
@@ -345,8 +350,54 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
         kill(Running.Pid(), Row.Signal);
         EXPECT_EQ(Running.Wait(), "");
         EXPECT_TRUE(WIFSIGNALED(Running.Status()) && WTERMSIG(Running.Status()) == Row.Signal);
+        // A SIGKILL in the instant between the hidden name and the final one leaves a whole
+        // hidden copy, which the next run into the folder removes.
+        if (Row.Signal == SIGKILL) {
+            EXPECT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk"), RunOutcome::Finished);
+        }
         EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
     }
+}
+
+TEST_F(RunFailure, ANextRunRemovesLeftoversAndNothingElse) {
+    // A live run's temporary file, held locked by a process that goes on.
+    WriteFile(Directory / ".quellmark-0000000000ff", "");
+    int Locked[2];
+    ASSERT_EQ(pipe(Locked), 0);
+    test::Child Holder([&] {
+        const int File = open((Directory / ".quellmark-0000000000ff").c_str(), O_RDWR);
+        [[maybe_unused]] const auto Told =
+            write(Locked[1], flock(File, LOCK_EX) == 0 ? "y" : "n", 1);
+        pause();
+        return std::string();
+    });
+    char Lock = 0;
+    ASSERT_EQ(read(Locked[0], &Lock, 1), 1);
+    ASSERT_EQ(Lock, 'y');
+    const struct {
+        const char* Name;
+        std::string File;
+        bool Removed;
+    } Rows[] = {
+        {"left by a killed run", ".quellmark-0123456789ab", true},
+        {"a live run's", ".quellmark-0000000000ff", false},
+        {"another name", ".quellmark-0123456789AB", false},
+        {"a longer name", ".quellmark-0123456789abc", false},
+        {"a user's file", "quellmark-0123456789ab", false},
+    };
+    for (const auto& Row : Rows) {
+        if (!fs::exists(Directory / Row.File)) {
+            WriteFile(Directory / Row.File, "part of a track");
+        }
+    }
+    EXPECT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk"), RunOutcome::Finished);
+    for (const auto& Row : Rows) {
+        EXPECT_EQ(fs::exists(Directory / Row.File), !Row.Removed) << Row.Name;
+    }
+    kill(Holder.Pid(), SIGKILL);
+    Holder.Wait();
+    close(Locked[0]);
+    close(Locked[1]);
 }
 
 TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
