@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "cli/file_key.h"
-#include "conversion/windows_text.h"
+#include "conversion/windows/long_path.h"
+#include "windows_text/windows_text.h"
 
 namespace quellmark {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/convert_program.h"
-#include "conversion/windows_text.h"
+#include "windows_text/windows_text.h"
 
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);

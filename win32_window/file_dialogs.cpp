@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "conversion/windows_text.h"
+#include "windows_text/windows_text.h"
 
 namespace quellmark {
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "conversion/output_name.h"
-#include "conversion/windows_text.h"
+#include "windows_text/windows_text.h"
 #include "win32_window/dpi.h"
 #include "win32_window/file_dialogs.h"
 #include "win32_window/progress_window.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/windows_text.h"
+#include "windows_text/windows_text.h"
 #include "win32_window/main_window.h"
 #include "window_logic/run_report.h"
 #include "window_logic/track_arguments.h"

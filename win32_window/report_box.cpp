@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "conversion/windows_text.h"
+#include "windows_text/windows_text.h"
 #include "win32_window/dpi.h"
 #include "win32_window/window_class.h"
 

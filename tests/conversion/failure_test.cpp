@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-#include "conversion/file_descriptor.h"
+#include "conversion/posix/file_descriptor.h"
 #include "conversion/run.h"
 #include "tests/conversion/child_process.h"
 #include "tests/conversion/run_fixture.h"

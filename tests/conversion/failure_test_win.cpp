@@ -9,7 +9,8 @@
 #include <string>
 
 #include "conversion/run.h"
-#include "conversion/windows_text.h"
+#include "conversion/windows/long_path.h"
+#include "windows_text/windows_text.h"
 #include "tests/conversion/test_files.h"
 
 namespace quellmark {

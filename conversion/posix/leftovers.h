@@ -4,7 +4,7 @@
 // holds locked is a leftover, and a later run into the folder removes it.
 #pragma once
 
-#include "conversion/path_entry.h"
+#include "conversion/posix/path_entry.h"
 
 namespace quellmark {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/file_descriptor.h"
+#include "conversion/posix/file_descriptor.h"
 
 namespace quellmark {
 

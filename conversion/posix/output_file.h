@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/file_descriptor.h"
-#include "conversion/interrupt_cleanup.h"
-#include "conversion/output_target.h"
+#include "conversion/posix/file_descriptor.h"
+#include "conversion/posix/interrupt_cleanup.h"
+#include "conversion/posix/output_target.h"
 
 namespace quellmark {
 

@@ -1,4 +1,4 @@
-#include "conversion/leftovers.h"
+#include "conversion/posix/leftovers.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "conversion/input_file.h"
-#include "conversion/output_target.h"
+#include "conversion/posix/input_file.h"
+#include "conversion/posix/output_target.h"
 
 namespace quellmark {
 

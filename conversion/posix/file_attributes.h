@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "conversion/path_entry.h"
+#include "conversion/posix/path_entry.h"
 
 namespace quellmark {
 

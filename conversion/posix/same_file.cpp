@@ -1,4 +1,4 @@
-#include "conversion/same_file.h"
+#include "conversion/posix/same_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "conversion/file_attributes.h"
+#include "conversion/posix/file_attributes.h"
 
 #include <fcntl.h>
 #include <fnmatch.h>

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "conversion/file_descriptor.h"
+#include "conversion/posix/file_descriptor.h"
 
 namespace quellmark {
 

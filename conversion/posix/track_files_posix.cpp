@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "conversion/input_file.h"
-#include "conversion/output_file.h"
-#include "conversion/output_target.h"
-#include "conversion/same_file.h"
+#include "conversion/posix/input_file.h"
+#include "conversion/posix/output_file.h"
+#include "conversion/posix/output_target.h"
+#include "conversion/posix/same_file.h"
 #include "conversion/track_file_error.h"
 #include "conversion/track_files.h"
 

@@ -1,4 +1,5 @@
 // Text at the Win32 boundary: the program keeps UTF-8 inside and hands UTF-16 to every call.
+// Shared by the Windows file layer, quellmark-convert.exe and quellmark.exe.
 #pragma once
 
 #include <string>
@@ -8,10 +9,6 @@ namespace quellmark {
 // UTF-8 to UTF-16 and back; bytes that are not UTF-8 become U+FFFD.
 std::wstring WideText(const std::string& Text);
 std::string Utf8Text(const std::wstring& Text);
-
-// Path as the system takes it at any length: absolute, with backslashes, behind \\?\ (or
-// \\?\UNC\ for a share). Empty when the system cannot make it absolute.
-std::wstring LongPath(const std::string& Path);
 
 // The system's message for an error code, in UTF-8, without the closing full stop.
 std::string SystemMessage(unsigned long Error);

@@ -1,11 +1,11 @@
-#include "conversion/input_file.h"
+#include "conversion/posix/input_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 
-#include "conversion/path_entry.h"
+#include "conversion/posix/path_entry.h"
 #include "conversion/track_file_error.h"
 
 namespace quellmark {

@@ -1,4 +1,4 @@
-#include "conversion/interrupt_cleanup.h"
+#include "conversion/posix/interrupt_cleanup.h"
 
 #include <fcntl.h>
 #include <pthread.h>

@@ -1,4 +1,4 @@
-#include "conversion/path_entry.h"
+#include "conversion/posix/path_entry.h"
 
 #include <fcntl.h>
 #include <linux/magic.h>

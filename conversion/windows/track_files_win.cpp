@@ -14,7 +14,8 @@
 #include "conversion/temporary_name.h"
 #include "conversion/track_file_error.h"
 #include "conversion/track_files.h"
-#include "conversion/windows_text.h"
+#include "conversion/windows/long_path.h"
+#include "windows_text/windows_text.h"
 
 namespace quellmark {
 namespace {

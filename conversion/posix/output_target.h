@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "conversion/file_descriptor.h"
-#include "conversion/path_entry.h"
+#include "conversion/posix/file_descriptor.h"
+#include "conversion/posix/path_entry.h"
 
 namespace quellmark {
 

@@ -1,4 +1,4 @@
-#include "conversion/output_target.h"
+#include "conversion/posix/output_target.h"
 
 #include <fcntl.h>
 #include <sched.h>

@@ -1,4 +1,4 @@
-#include "conversion/output_file.h"
+#include "conversion/posix/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <fstream>
 
-#include "conversion/file_attributes.h"
-#include "conversion/leftovers.h"
+#include "conversion/posix/file_attributes.h"
+#include "conversion/posix/leftovers.h"
 #include "conversion/temporary_name.h"
 #include "conversion/track_file_error.h"
 

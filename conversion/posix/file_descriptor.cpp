@@ -1,4 +1,4 @@
-#include "conversion/file_descriptor.h"
+#include "conversion/posix/file_descriptor.h"
 
 #include <unistd.h>
 
