@@ -11,7 +11,7 @@
 #include "window/message_sink.h"
 #include "window/run_progress.h"
 #include "window/track_file_dialog.h"
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
 #include "window_logic/track_arguments.h"
 
 namespace {

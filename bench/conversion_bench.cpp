@@ -16,6 +16,7 @@
 
 #include "bench/bench_system.h"
 #include "conversion/run.h"
+#include "tests/support/test_files.h"
 #include "tests/support/track_head.h"
 
 namespace fs = std::filesystem;
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
                                           quellmark::IconState::Low, quellmark::CommandType::Views};
     std::vector<double> RangeCopyTimes, BlockCopyTimes, RunTimes;
     std::uintmax_t OutputSize = 0;
-    std::string Reason;
+    quellmark::RunResult Done;
     bool Ok = true;
     // The three take turns in a rotating order, so that neither a slow spell of the machine
     // nor the cost of freeing the previous file falls on one of them alone.
@@ -151,8 +152,8 @@ int main(int argc, char** argv) {
             return TimeSeconds([&] { Ok = quellmark::bench::CopyByBlocks(Input, Copy) && Ok; });
         }
         const double Seconds = TimeSeconds([&] {
-            Ok = Ok &&
-                 quellmark::ConversionRun(Settings, &Reason) == quellmark::RunOutcome::Finished;
+            Done = quellmark::ConversionRun(Settings);
+            Ok = Ok && Done.Outcome == quellmark::RunOutcome::Finished;
         });
         OutputSize = Ok ? fs::file_size(Output) : 0;
         return Seconds;
@@ -171,7 +172,7 @@ int main(int argc, char** argv) {
     fs::remove(Copy);
     fs::remove_all(Directory);
     if (!Ok) {
-        std::fprintf(stderr, "conversion failed: %s\n", Reason.c_str());
+        std::fprintf(stderr, "conversion failed: %s\n", quellmark::test::ReasonOf(Done).c_str());
         return 1;
     }
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -146,12 +147,17 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
     App.allow_extras();
 
     try {
+        // "--" ends the options: every word after it is a TRACK, whatever it looks like.
+        const auto OptionsEnd = std::find(Arguments.begin(), Arguments.end(), "--");
         // CLI11 takes the arguments last first, without the program's name.
-        std::vector<std::string> Reversed(Arguments.rbegin(), Arguments.rend());
+        std::vector<std::string> Reversed(std::make_reverse_iterator(OptionsEnd), Arguments.rend());
         if (!Reversed.empty()) {
             Reversed.pop_back();
         }
         App.parse(Reversed);
+        if (OptionsEnd != Arguments.end()) {
+            Tracks.insert(Tracks.end(), std::next(OptionsEnd), Arguments.end());
+        }
         CheckCommandLine(App, Tracks, Options);
         if (!Options.OutputPath.empty() && Tracks.size() > 1) {
             throw CLI::ValidationError("--output", "takes a single TRACK");

@@ -5,8 +5,37 @@
 namespace quellmark {
 namespace {
 
-bool IsControl(unsigned char Byte) {
-    return Byte < 0x20 || Byte == 0x7f;
+// The length of the character that starts at At, as UTF-8 counts it; 0 for a byte that starts
+// none.
+std::size_t CharacterLength(const std::string& Name, std::size_t At) {
+    const auto Lead = static_cast<unsigned char>(Name[At]);
+    const std::size_t Length = Lead < 0x80           ? 1
+                               : (Lead >> 5) == 0x6  ? 2
+                               : (Lead >> 4) == 0xe  ? 3
+                               : (Lead >> 3) == 0x1e ? 4
+                                                     : 0;
+    if (Length == 0 || At + Length > Name.size()) {
+        return 0;
+    }
+    for (std::size_t Next = 1; Next < Length; ++Next) {
+        if ((static_cast<unsigned char>(Name[At + Next]) >> 6) != 0x2) {
+            return 0;
+        }
+    }
+    return Length;
+}
+
+// The bytes from At that a terminal must not see as they are: a control character, C0 or DEL
+// or C1 (U+0080 to U+009F, which xterm takes as CSI and the like), or a byte that is no UTF-8.
+// Returns how many, or 0 when the character there is printable.
+std::size_t UnprintableAt(const std::string& Name, std::size_t At) {
+    const auto Lead = static_cast<unsigned char>(Name[At]);
+    const std::size_t Length = CharacterLength(Name, At);
+    if (Length == 0 || Lead < 0x20 || Lead == 0x7f) {
+        return 1;
+    }
+    const bool C1 = Length == 2 && Lead == 0xc2 && static_cast<unsigned char>(Name[At + 1]) < 0xa0;
+    return C1 ? 2 : 0;
 }
 
 std::string Escaped(unsigned char Byte) {
@@ -38,21 +67,27 @@ std::string Escaped(unsigned char Byte) {
 std::string QuotedName(const std::string& Name) {
     std::string Quoted = "'";
     bool InQuotes = true;
-    for (std::size_t At = 0; At < Name.size(); ++At) {
-        const auto Byte = static_cast<unsigned char>(Name[At]);
-        if (IsControl(Byte)) {
+    for (std::size_t At = 0; At < Name.size();) {
+        if (const std::size_t Unprintable = UnprintableAt(Name, At); Unprintable > 0) {
             Quoted += InQuotes ? "'$'" : "";
-            Quoted += Escaped(Byte);
+            for (std::size_t Byte = 0; Byte < Unprintable; ++Byte) {
+                Quoted += Escaped(static_cast<unsigned char>(Name[At + Byte]));
+            }
+            At += Unprintable;
             InQuotes = false;
-            if (At + 1 == Name.size() || !IsControl(static_cast<unsigned char>(Name[At + 1]))) {
+            if (At == Name.size() || UnprintableAt(Name, At) == 0) {
                 Quoted += "''";
                 InQuotes = true;
             }
-        } else if (Byte == '\'') {
+            continue;
+        }
+        const std::size_t Length = CharacterLength(Name, At);
+        if (Name[At] == '\'') {
             Quoted += "'\\''";
         } else {
-            Quoted += Name[At];
+            Quoted.append(Name, At, Length);
         }
+        At += Length;
     }
     Quoted += "'";
     // A name that starts or ends with a control character gains an empty '' beside it.
@@ -63,26 +98,6 @@ std::string QuotedName(const std::string& Name) {
         Quoted.erase(Quoted.size() - 2);
     }
     return Quoted;
-}
-
-std::string SafeMessage(std::string Message, const std::vector<std::string>& Names) {
-    for (const auto& Name : Names) {
-        const std::string Plain = "'" + Name + "'";
-        const std::string Quoted = QuotedName(Name);
-        if (Plain == Quoted) {
-            continue;
-        }
-        for (auto At = Message.find(Plain); At != std::string::npos;
-             At = Message.find(Plain, At + Quoted.size())) {
-            Message.replace(At, Plain.size(), Quoted);
-        }
-    }
-    for (auto& Character : Message) {
-        if (IsControl(static_cast<unsigned char>(Character))) {
-            Character = '?';
-        }
-    }
-    return Message;
 }
 
 }  // namespace quellmark

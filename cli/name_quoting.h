@@ -3,16 +3,12 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace quellmark {
 
-// Name in single quotes, with each control character outside them as the shell writes it
-// ($'\033', $'\n'), as coreutils quotes names.
+// Name in single quotes, with each control character (C0, DEL and C1) and each byte that is no
+// UTF-8 outside them as the shell writes it ($'\033', $'\n', $'\302\233'), as coreutils quotes
+// names.
 std::string QuotedName(const std::string& Name);
-
-// Message with each 'Name' it holds quoted as QuotedName quotes it, and any control character
-// left in it shown as '?'.
-std::string SafeMessage(std::string Message, const std::vector<std::string>& Names);
 
 }  // namespace quellmark

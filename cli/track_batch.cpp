@@ -1,17 +1,14 @@
 #include "cli/track_batch.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
-#include "cli/file_key.h"
 #include "cli/name_quoting.h"
 #include "conversion/output_name.h"
 #include "conversion/run.h"
-#include "conversion/track_file_error.h"
+#include "conversion/track_files.h"
+#include "window_logic/run_words.h"
 
 namespace quellmark {
 namespace {
@@ -34,133 +31,108 @@ class Batch {
     Result Convert(const std::string& Track);
 
   private:
-    Result ConvertToStandardOutput(const std::string& Track);
-    Result Report(RunOutcome Outcome, const std::string& Track, const std::string& Output,
-                  const std::string& Reason);
-    void Say(const std::string& Message, const std::vector<std::string>& Names = {}) {
-        Messages_ << Program_ << ": " << SafeMessage(Message, Names) << "\n";
-    }
-    static bool Holds(const std::vector<FileKey>& Keys, const std::optional<FileKey>& Key) {
-        return Key && std::find(Keys.begin(), Keys.end(), *Key) != Keys.end();
+    Result Report(const TrackResult& Done);
+    void Say(const std::string& Message) { Messages_ << Program_ << ": " << Message << "\n"; }
+    static bool Holds(const std::vector<FileIdentity>& Files,
+                      const std::optional<FileIdentity>& File) {
+        return File && std::find(Files.begin(), Files.end(), *File) != Files.end();
     }
 
     const BatchOptions& Options_;
     const std::string& Program_;
     std::ostream& Messages_;
-    std::vector<FileKey> Tracks_;   // converted by this call
-    std::vector<FileKey> Outputs_;  // written by this call
+    std::vector<FileIdentity> Tracks_;   // converted by this call
+    std::vector<FileIdentity> Outputs_;  // written by this call
 };
 
 Result Batch::Convert(const std::string& Track) {
-    if (Track == "-" || Options_.OutputPath == "-") {
-        return ConvertToStandardOutput(Track);
-    }
+    RunSettings Run;
+    Run.InputFromStandardInput = Track == "-";
+    Run.OutputToStandardOutput =
+        Options_.OutputPath == "-" || (Run.InputFromStandardInput && Options_.OutputPath.empty());
+    Run.InputPath = Run.InputFromStandardInput ? StandardInput : Track;
+    Run.OutputPath = Run.OutputToStandardOutput ? StandardOutput : OutputPathFor(Track, Options_);
+    Run.InitialIconState = Options_.InitialIconState;
+    Run.ReplacementCommand = Options_.ReplacementCommand;
+    // Without --force a file that appears at the output path during the run is kept as well.
+    Run.IfOutputExists = Options_.Force ? ExistingOutput::Replace : ExistingOutput::Keep;
+    const std::string& Output = Run.OutputPath;
+
     // Like gzip with a .gz file: a second call on a folder does not convert its own outputs.
-    if (Options_.OutputPath.empty() && FileNameOf(Track).rfind(OutputNameFor(""), 0) == 0) {
+    if (!Run.InputFromStandardInput && Options_.OutputPath.empty() &&
+        FileNameOf(Track).rfind(OutputNameFor(""), 0) == 0) {
         if (!Options_.Quiet) {
             Say(QuotedName(Track) + " already has the " + OutputNameFor("") +
                 " prefix -- unchanged");
         }
         return Result::Skipped;
     }
-    const auto TrackKey = FileKeyOf(Track);
-    if (Holds(Tracks_, TrackKey)) {
+    const auto TrackFile = Run.InputFromStandardInput ? std::nullopt : IdentityOf(Track);
+    if (Holds(Tracks_, TrackFile)) {
         return Result::Repeated;
     }
-    if (TrackKey) {
-        Tracks_.push_back(*TrackKey);
+    if (TrackFile) {
+        Tracks_.push_back(*TrackFile);
     }
-    const std::string Output = OutputPathFor(Track, Options_);
-    const auto OutputKey = FileKeyOf(Output);
-    if (TrackKey && OutputKey == TrackKey) {
-        return Report(RunOutcome::SameFile, Track, Output, {});
+    if (!Run.OutputToStandardOutput) {
+        const auto OutputFile = IdentityOf(Output);
+        if (TrackFile && OutputFile == TrackFile) {
+            TrackResult Same{Run.InputPath, Output, {}};
+            Same.Result.Outcome = RunOutcome::SameFile;
+            return Report(Same);
+        }
+        if (Holds(Outputs_, OutputFile)) {
+            Say("will not overwrite just-created " + QuotedName(Output) + " with " +
+                QuotedName(Run.InputPath));
+            return Result::Failed;
+        }
+        if (!Options_.Force && IsRegularFile(Output)) {
+            Say("output track " + QuotedName(Output) +
+                " already exists; use --force to replace it");
+            return Result::Failed;
+        }
     }
-    if (Holds(Outputs_, OutputKey)) {
-        Say("will not overwrite just-created " + QuotedName(Output) + " with " + QuotedName(Track));
-        return Result::Failed;
-    }
-    if (!Options_.Force && IsRegularFile(Output)) {
-        Say("output track " + QuotedName(Output) + " already exists; use --force to replace it");
-        return Result::Failed;
-    }
-    std::string Reason;
-    // Without --force a file that appears at the output path during the run is kept as well.
-    const auto IfExists = Options_.Force ? ExistingOutput::Replace : ExistingOutput::Keep;
-    const RunOutcome Outcome = ConversionRun(
-        {Track, Output, Options_.InitialIconState, Options_.ReplacementCommand, IfExists}, &Reason);
-    if (Outcome == RunOutcome::Finished || Outcome == RunOutcome::Stopped) {
-        if (const auto Written = FileKeyOf(Output)) {
+    const TrackResult Done{Run.InputPath, Output, ConversionRun(Run)};
+    const RunOutcome Outcome = Done.Result.Outcome;
+    if (!Run.OutputToStandardOutput &&
+        (Outcome == RunOutcome::Finished || Outcome == RunOutcome::Stopped)) {
+        if (const auto Written = IdentityOf(Output)) {
             Outputs_.push_back(*Written);
         }
     }
-    return Report(Outcome, Track, Output, Reason);
+    return Report(Done);
 }
 
-// Standard input, or a track, converted to standard output: a stream, written as it comes.
-Result Batch::ConvertToStandardOutput(const std::string& Track) {
-    const bool FromInput = Track == "-";
-    const std::string Name = FromInput ? StandardInput : Track;
-    std::FILE* Input = FromInput ? stdin : std::fopen(Track.c_str(), "rb");
-    if (Input == nullptr) {
-        Say("Can't open input track " + QuotedName(Track) + ": " + std::strerror(errno));
-        return Result::Failed;
-    }
-    const auto Read = [Input, &Name](char* Buffer, std::size_t Size) {
-        const std::size_t Count = std::fread(Buffer, 1, Size, Input);
-        if (Count == 0 && std::ferror(Input)) {
-            ThrowFileError("Can't read input track", Name, errno);
-        }
-        return Count;
-    };
-    const auto Write = [](const WritePiece* Pieces, int Count) {
-        std::size_t Written = 0;
-        for (int At = 0; At < Count; ++At) {
-            const std::size_t Done = std::fwrite(Pieces[At].Data, 1, Pieces[At].Size, stdout);
-            Written += Done;
-            if (Done < Pieces[At].Size) {
-                ThrowFileError("Can't write output track", StandardOutput, errno);
-            }
-        }
-        return Written;
-    };
-    std::string Reason;
-    RunOutcome Outcome = ConvertStream(Read, Write, Options_.InitialIconState,
-                                       Options_.ReplacementCommand, Name, StandardOutput, &Reason);
-    if (Outcome != RunOutcome::Failed && std::fflush(stdout) != 0) {
-        Outcome = RunOutcome::Failed;
-        Reason = "Can't write output track '" + StandardOutput + "': " + std::strerror(errno);
-    }
-    if (!FromInput) {
-        std::fclose(Input);
-    }
-    return Report(Outcome, Name, StandardOutput, Reason);
-}
-
-Result Batch::Report(RunOutcome Outcome, const std::string& Track, const std::string& Output,
-                     const std::string& Reason) {
-    switch (Outcome) {
+Result Batch::Report(const TrackResult& Done) {
+    Result Counted = Result::Failed;
+    switch (Done.Result.Outcome) {
         case RunOutcome::Finished:
             if (Options_.Verbose) {
-                Say(QuotedName(Track) + " -> " + QuotedName(Output));
+                Say(QuotedName(Done.Track) + " -> " + QuotedName(Done.Output));
             }
-            return Result::Converted;
+            Counted = Result::Converted;
+            break;
         case RunOutcome::Stopped:
             if (!Options_.Quiet) {
-                Say("warning: " + QuotedName(Track) +
-                    " has no record section, or it ends within 20 lines; " + QuotedName(Output) +
-                    " is a copy, line ends as CR LF, with the icons still on");
+                Say("warning: " + StoppedText(Done, QuotedName));
             }
-            return Result::Copied;
+            Counted = Result::Copied;
+            break;
         case RunOutcome::SameFile:
-            Say(QuotedName(Track) + " and " + QuotedName(Output) +
-                ": Input and Output Files Can't Be The Same File");
+            Say(QuotedName(Done.Track) + " and " + QuotedName(Done.Output) + ": " + SameFileText());
             return Result::Failed;
         case RunOutcome::Failed:
         case RunOutcome::Cancelled:
-            break;
+            Say(Done.Result.Failed ? FailureText(*Done.Result.Failed, QuotedName)
+                                   : "Can't convert input track " + QuotedName(Done.Track));
+            return Result::Failed;
     }
-    Say(Reason, {Track, Output});
-    return Result::Failed;
+    // The track is in place, but a script must not take it for safe on disk.
+    if (Done.Result.NotOnDisk) {
+        Say(NotOnDiskText(Done, QuotedName));
+        return Result::Failed;
+    }
+    return Counted;
 }
 
 std::string Counted(std::size_t Number, const char* What) {

@@ -69,33 +69,43 @@ class ToggleWriter {
 };
 
 // Replaces the recorded toggles pair by pair: odd ones by start lines, even ones by end lines.
-void ReplaceIconToggles(TrackPass& Pass, ToggleWriter& Toggles, std::string_view PlayerWing,
-                        std::string_view PlayerNum) {
+// Returns how many were replaced.
+std::uint64_t ReplaceIconToggles(TrackPass& Pass, ToggleWriter& Toggles,
+                                 std::string_view PlayerWing, std::string_view PlayerNum) {
     std::string CurrentLine;
+    std::uint64_t Replaced = 0;
     bool Done = false;
     while (!Done) {
         if (Pass.FindNextIconToggle(CurrentLine)) {
             Toggles.FixIconStart(CurrentLine, PlayerWing, PlayerNum);
+            ++Replaced;
             if (Pass.FindNextIconToggle(CurrentLine)) {
                 Toggles.FixIconEnd(CurrentLine);
+                ++Replaced;
             }
         }
         Done = Pass.InputExhausted();
     }
+    return Replaced;
 }
 
 }  // namespace
 
-RunOutcome RemoveIcons(TrackPass& Pass, IconState InitialIconState, CommandType Command) {
+IconRemoval RemoveIcons(TrackPass& Pass, IconState InitialIconState, CommandType Command) {
+    IconRemoval Done;
     const std::string PlayerWing = Pass.FindPlayerWing();
     const std::string PlayerNum = Pass.FindPlayerNum();
-    if (!Pass.FindRecordSection() || !Pass.LineWalk(PreambleLines)) {
-        return RunOutcome::Stopped;
+    Done.FoundRecordSection = Pass.FindRecordSection();
+    if (!Done.FoundRecordSection || !Pass.LineWalk(PreambleLines)) {
+        Done.Outcome = RunOutcome::Stopped;
+        return Done;
     }
     ToggleWriter Toggles(Pass.Output(), Command);
-    Toggles.WriteIconToggle(NumTogglesFor(InitialIconState));
-    ReplaceIconToggles(Pass, Toggles, PlayerWing, PlayerNum);
-    return RunOutcome::Finished;
+    const int NumToggles = NumTogglesFor(InitialIconState);
+    Toggles.WriteIconToggle(NumToggles);
+    Done.PairsInserted = static_cast<std::uint64_t>(NumToggles);
+    Done.TogglesReplaced = ReplaceIconToggles(Pass, Toggles, PlayerWing, PlayerNum);
+    return Done;
 }
 
 }  // namespace quellmark

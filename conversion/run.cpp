@@ -7,111 +7,116 @@
 #include <new>
 
 #include "conversion/icon_removal.h"
-#include "conversion/track_file_error.h"
 #include "conversion/track_files.h"
 #include "conversion/track_pass.h"
 
 namespace quellmark {
 namespace {
 
-// Large tracks are read and written in blocks of 1 MB; small ones need no more than their size.
+// Large tracks are read and written in blocks of 1 MB; small ones need no more than their size,
+// and a stream of unknown size gets 64 KB.
 std::size_t BufferSizeFor(std::uint64_t InputSize) {
+    if (InputSize == 0) {
+        return 1 << 16;
+    }
     return static_cast<std::size_t>(std::clamp<std::uint64_t>(InputSize + 1, 4096, 1 << 20));
 }
 
 // Thrown from a read when the caller asked the run to end.
 struct RunCancelled {};
 
-// Reads through Read, telling Progress of every block.
-ReadFunction WatchedReader(ReadFunction Read, const RunProgress& Progress, std::uint64_t InAll) {
-    if (!Progress) {
-        return Read;
-    }
-    return [Read = std::move(Read), &Progress, InAll, Done = std::uint64_t{0}](
+// What the first block says of the track's line ends.
+struct LineEnds {
+    bool Seen = false;
+    bool Return = false;
+    bool Feed = false;
+    bool FeedOnly() const { return Feed && !Return; }
+};
+
+// Reads through Read, telling Progress of every block and noting the first block's line ends.
+ReadFunction WatchedReader(ReadFunction Read, const RunProgress& Progress, std::uint64_t InAll,
+                           LineEnds& Ends) {
+    return [Read = std::move(Read), &Progress, InAll, &Ends, Done = std::uint64_t{0}](
                char* Buffer, std::size_t Size) mutable {
         const std::size_t Count = Read(Buffer, Size);
+        if (!Ends.Seen) {
+            Ends.Seen = Count > 0;
+            Ends.Return = std::memchr(Buffer, '\r', Count) != nullptr;
+            Ends.Feed = std::memchr(Buffer, '\n', Count) != nullptr;
+        }
         Done += Count;
-        if (!Progress(Done, InAll)) {
+        if (Progress && !Progress(Done, InAll)) {
             throw RunCancelled{};
         }
         return Count;
     };
 }
 
-RunOutcome Convert(const RunSettings& Settings, const RunProgress& Progress) {
-    if (Settings.InputPath == Settings.OutputPath) {
-        return RunOutcome::SameFile;
+RunResult Convert(const RunSettings& Settings, const RunProgress& Progress) {
+    RunResult Result;
+    if (Settings.InputPath == Settings.OutputPath &&
+        Settings.InputFromStandardInput == Settings.OutputToStandardOutput) {
+        Result.Outcome = RunOutcome::SameFile;
+        return Result;
     }
-    const auto Input = OpenInputTrackFile(Settings.InputPath);
-    const auto Output = CreateOutputTrackFile(Settings, *Input);
-    if (Output == nullptr) {
-        return RunOutcome::SameFile;
+    const TrackFiles Files = OpenTrackFiles(Settings);
+    if (Files.Output == nullptr) {
+        Result.Outcome = RunOutcome::SameFile;
+        return Result;
     }
-    const std::size_t BufferSize = BufferSizeFor(Input->Size());
-    TrackReader Reader(WatchedReader(Input->Reader(), Progress, Input->Size()), BufferSize);
-    TrackWriter Writer(Output->Writer(), Settings.OutputPath, BufferSize);
+    const std::size_t BufferSize = BufferSizeFor(Files.Input->Size());
+    LineEnds Ends;
+    TrackReader Reader(WatchedReader(Files.Input->Reader(), Progress, Files.Input->Size(), Ends),
+                       BufferSize);
+    TrackWriter Writer(Files.Output->Writer(), Settings.OutputPath, BufferSize);
     TrackPass Pass(Reader, Writer);
-    const RunOutcome Outcome =
+    const IconRemoval Removal =
         RemoveIcons(Pass, Settings.InitialIconState, Settings.ReplacementCommand);
     Writer.Flush();
-    Output->Commit();
-    return Outcome;
+    Result.NotOnDisk = Files.Output->Commit();
+    Result.Outcome = Removal.Outcome;
+    Result.PairsInserted = Removal.PairsInserted;
+    Result.TogglesReplaced = Removal.TogglesReplaced;
+    if (Removal.Outcome == RunOutcome::Stopped) {
+        Result.Stopped = Removal.FoundRecordSection ? StopReason::PreambleCut
+                         : Ends.FeedOnly()          ? StopReason::LfLineEnds
+                                                    : StopReason::NoRecordSection;
+    }
+    return Result;
 }
 
-std::string DescribeFailure(const std::exception_ptr& Failure, const std::string& InputPath) {
+Failure DescribeFailure(const std::exception_ptr& Thrown, const std::string& InputPath) {
     try {
-        std::rethrow_exception(Failure);
+        std::rethrow_exception(Thrown);
     } catch (const TrackFileError& Error) {
-        return Error.what();
+        return Error.Failed();
     } catch (const std::bad_alloc&) {
-        return FileErrorText("Can't convert input track", InputPath, std::strerror(ENOMEM));
+        return {FailedStep::ConvertInput, InputPath, {}, Reason::FromErrno(ENOMEM)};
     } catch (const std::exception& Error) {
-        return FileErrorText("Can't convert input track", InputPath, Error.what());
+        return {FailedStep::ConvertInput, InputPath, {}, Reason::InWords(Error.what())};
     } catch (...) {
-        return FileErrorText("Can't convert input track", InputPath, "Unknown failure");
+        return {FailedStep::ConvertInput, InputPath, {}, Reason::Because(NamedReason::Unknown)};
     }
-}
-
-// Runs Work, turning every failure into Failed with its message.
-template <typename Action>
-RunOutcome Guarded(Action&& Work, const std::string& InputPath, std::string* FailureReason) {
-    try {
-        return Work();
-    } catch (const RunCancelled&) {
-        return RunOutcome::Cancelled;
-    } catch (...) {
-        if (FailureReason != nullptr) {
-            // Even the message may not fit in memory; the run fails all the same.
-            try {
-                *FailureReason = DescribeFailure(std::current_exception(), InputPath);
-            } catch (...) {
-                FailureReason->clear();
-            }
-        }
-    }
-    return RunOutcome::Failed;
 }
 
 }  // namespace
 
-RunOutcome ConversionRun(const RunSettings& Settings, std::string* FailureReason,
-                         const RunProgress& Progress) {
-    return Guarded([&] { return Convert(Settings, Progress); }, Settings.InputPath, FailureReason);
-}
-
-RunOutcome ConvertStream(const ReadFunction& Read, const WriteFunction& Write, IconState State,
-                         CommandType Command, const std::string& InputName,
-                         const std::string& OutputName, std::string* FailureReason) {
-    return Guarded(
-        [&] {
-            TrackReader Reader(Read, 1 << 16);
-            TrackWriter Writer(Write, OutputName, 1 << 16);
-            TrackPass Pass(Reader, Writer);
-            const RunOutcome Outcome = RemoveIcons(Pass, State, Command);
-            Writer.Flush();
-            return Outcome;
-        },
-        InputName, FailureReason);
+RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress) {
+    RunResult Result;
+    try {
+        return Convert(Settings, Progress);
+    } catch (const RunCancelled&) {
+        Result.Outcome = RunOutcome::Cancelled;
+    } catch (...) {
+        Result.Outcome = RunOutcome::Failed;
+        // Even the description may not fit in memory; the run fails all the same.
+        try {
+            Result.Failed = DescribeFailure(std::current_exception(), Settings.InputPath);
+        } catch (...) {
+            Result.Failed.reset();
+        }
+    }
+    return Result;
 }
 
 }  // namespace quellmark

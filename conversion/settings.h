@@ -13,15 +13,21 @@ enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
 // Stopped: the input ended before its record section was through; Cancelled: the caller asked
 // the run to end, and nothing was written.
 enum class RunOutcome { SameFile, Finished, Stopped, Failed, Cancelled };
+// Why a run Stopped: no line opens a record section (as in a track whose lines end in LF alone,
+// which is one long line), or the section ends within its 20-line preamble.
+enum class StopReason { NoRecordSection, LfLineEnds, PreambleCut };
 // What becomes of a file found at the output path, up to the moment the output takes its name.
 enum class ExistingOutput { Replace, Keep };
 
 struct RunSettings {
-    std::string InputPath;
+    std::string InputPath;  // with InputFromStandardInput, the name used in messages
     std::string OutputPath;
     IconState InitialIconState = IconState::Off;
     CommandType ReplacementCommand = CommandType::Views;
     ExistingOutput IfOutputExists = ExistingOutput::Replace;
+    // The track comes from standard input, or goes to standard output, as a stream.
+    bool InputFromStandardInput = false;
+    bool OutputToStandardOutput = false;
 };
 
 }  // namespace quellmark

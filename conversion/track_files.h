@@ -1,23 +1,29 @@
 // The two files of a run, as the system's file layer gives them: one interface here, one
-// implementation per system beside it (track_files_posix.cpp, track_files_win.cpp), chosen by
-// the build. Paths are UTF-8 text on every system.
+// implementation per system (posix/track_files_posix.cpp, windows/track_files_win.cpp), chosen
+// by the build. Paths are UTF-8 text on every system.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "conversion/failure.h"
+#include "conversion/file_identity.h"
 #include "conversion/settings.h"
 #include "conversion/track_reader.h"
 #include "conversion/track_writer.h"
 
 namespace quellmark {
 
+// The identity of the file Path leads to, links followed; none when nothing is there.
+std::optional<FileIdentity> IdentityOf(const std::string& Path);
+
 // The input track, open for reading.
 class InputTrackFile {
   public:
     virtual ~InputTrackFile() = default;
-    // The size when it was opened.
+    // The size when it was opened; 0 for a stream of unknown size.
     virtual std::uint64_t Size() const = 0;
     // Reads the file from where the last read ended; failures name the file and the reason.
     virtual ReadFunction Reader() = 0;
@@ -30,20 +36,23 @@ class OutputTrackFile {
     virtual ~OutputTrackFile() = default;
     // Writes to the private file; failures name the file and the reason.
     virtual WriteFunction Writer() = 0;
-    // Puts the written file in place of any earlier one, as Settings asked: synced to disk
-    // first, with the earlier file's permissions. Throws TrackFileError; the earlier file is
-    // then untouched.
-    virtual void Commit() = 0;
+    // Puts the written file in place of any earlier one, as the settings asked: on disk first,
+    // with the earlier file's permissions. Throws TrackFileError; the earlier file is then
+    // untouched. Once the file is in place, a folder that cannot be flushed to disk is no
+    // longer a failure of the run: it is returned, since the track may not survive a crash.
+    virtual std::optional<Failure> Commit() = 0;
 };
 
-// Opens the regular file at Path for reading. Throws TrackFileError for a missing or
-// unreadable file and for anything that is not a regular file (a folder, a device, a pipe).
-std::unique_ptr<InputTrackFile> OpenInputTrackFile(const std::string& Path);
+struct TrackFiles {
+    std::unique_ptr<InputTrackFile> Input;
+    std::unique_ptr<OutputTrackFile> Output;  // none: the output would be the input itself
+};
 
-// Prepares the output at Settings.OutputPath, or gives nullptr when that path leads to Input
-// itself (by links, other spellings or aliases). Throws TrackFileError when the output cannot
-// be created or, as Settings.IfOutputExists says, must not replace a file.
-std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settings,
-                                                       const InputTrackFile& Input);
+// Opens Settings' input (a file, or standard input) and prepares its output (a file, or
+// standard output), in that order. The output is none where it leads to the input by links,
+// other spellings or aliases, or is standard output writing into the input. Throws
+// TrackFileError for an input that is missing, unreadable or no regular file, and for an
+// output that cannot be created or, as Settings.IfOutputExists says, must not replace a file.
+TrackFiles OpenTrackFiles(const RunSettings& Settings);
 
 }  // namespace quellmark

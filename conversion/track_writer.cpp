@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "conversion/track_file_error.h"
+#include "conversion/failure.h"
 
 namespace quellmark {
 namespace {
@@ -69,7 +69,7 @@ void TrackWriter::Flush() {
         // A short write is followed by another, which reports the reason; one that takes
         // nothing means the disk is full, as gnulib's full_write says.
         if (Written == 0) {
-            ThrowFileError("Can't write output track", Path_, ENOSPC);
+            ThrowFileError(FailedStep::WriteOutput, Path_, ENOSPC);
         }
         for (auto Left = Written; Left > 0;) {
             auto& Piece = Pending_[First];

@@ -8,13 +8,13 @@
 #include <utility>
 
 #include "conversion/output_name.h"
-#include "windows_text/windows_text.h"
 #include "win32_window/dpi.h"
 #include "win32_window/file_dialogs.h"
 #include "win32_window/progress_window.h"
 #include "win32_window/report_box.h"
 #include "win32_window/window_class.h"
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
+#include "windows_text/windows_text.h"
 
 namespace quellmark {
 namespace {
@@ -358,7 +358,7 @@ void MainWindow::EndRuns() {
         const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
         ShowSummary(Window_, Summary.Headline, Summary.Lines, Summary.Failed);
     } else {
-        ShowMessage(Window_, SingleTrackMessage(SingleResult(*Finished), Shown));
+        ShowMessage(Window_, SingleTrackMessage(SingleResult(*Finished), PlainQuotes(Shown)));
     }
 }
 

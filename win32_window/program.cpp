@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "windows_text/windows_text.h"
 #include "win32_window/main_window.h"
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
 #include "window_logic/track_arguments.h"
+#include "windows_text/windows_text.h"
 
 int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, PWSTR, int Show) {
     INITCOMMONCONTROLSEX Controls = {};

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "windows_text/windows_text.h"
 #include "win32_window/dpi.h"
 #include "win32_window/window_class.h"
+#include "windows_text/windows_text.h"
 
 namespace quellmark {
 namespace {

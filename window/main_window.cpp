@@ -22,7 +22,7 @@
 #include "window/message_sink.h"
 #include "window/run_progress.h"
 #include "window/track_file_dialog.h"
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
 
 namespace quellmark {
 namespace {
@@ -326,8 +326,8 @@ void Main::EndRuns() {
         Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.Lines),
                               static_cast<int>(Summary.Failed));
     } else {
-        Messages_.ShowMessage(
-            this, QString::fromStdString(SingleTrackMessage(SingleResult(*Finished), Shown)));
+        Messages_.ShowMessage(this, QString::fromStdString(SingleTrackMessage(
+                                        SingleResult(*Finished), PlainQuotes(Shown))));
     }
     emit RunFinished();
 }

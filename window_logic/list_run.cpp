@@ -19,9 +19,8 @@ void ListRun::Run() {
         Track_ = At;
         BytesRead_ = 0;
         BytesInAll_ = 0;
-        TrackResult Result{Runs_[At].InputPath, Runs_[At].OutputPath, RunOutcome::Failed, {}};
-        Result.Outcome = ConversionRun(Runs_[At], &Result.Reason, Watch);
-        Results_.push_back(std::move(Result));
+        Results_.push_back(
+            {Runs_[At].InputPath, Runs_[At].OutputPath, ConversionRun(Runs_[At], Watch)});
     }
 }
 
@@ -63,7 +62,9 @@ TrackResult SingleResult(const ListRun& Run) {
     if (!Run.Results().empty()) {
         return Run.Results().front();
     }
-    return {Run.Track(0).InputPath, Run.Track(0).OutputPath, RunOutcome::Cancelled, {}};
+    TrackResult Untouched{Run.Track(0).InputPath, Run.Track(0).OutputPath, {}};
+    Untouched.Result.Outcome = RunOutcome::Cancelled;
+    return Untouched;
 }
 
 }  // namespace quellmark

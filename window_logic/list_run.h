@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "conversion/settings.h"
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
 
 namespace quellmark {
 
@@ -28,7 +28,6 @@ class ListRun {
     void Run();
     // From any thread: the current track ends at its next block, and no other starts.
     void Stop() { StopAsked_ = true; }
-    bool StopAsked() const { return StopAsked_; }
     // From any thread, while Run runs.
     ListProgress Progress() const;
 

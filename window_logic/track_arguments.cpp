@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
 
 namespace quellmark {
 namespace {

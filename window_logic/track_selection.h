@@ -3,15 +3,13 @@
 // Paths are the system's bytes (UTF-8 on Windows); Show turns one into text for the screen.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "conversion/settings.h"
+#include "window_logic/name_display.h"
 
 namespace quellmark {
-
-using ShowFunction = std::function<std::string(const std::string& Path)>;
 
 class TrackSelection {
   public:

@@ -29,21 +29,4 @@ std::string Utf8Text(const std::wstring& Text) {
     return Narrow;
 }
 
-std::string SystemMessage(unsigned long Error) {
-    wchar_t* Buffer = nullptr;
-    const DWORD Length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, Error, 0, reinterpret_cast<wchar_t*>(&Buffer), 0, nullptr);
-    if (Length == 0 || Buffer == nullptr) {
-        return "System error " + std::to_string(Error);
-    }
-    std::wstring Text(Buffer, Length);
-    LocalFree(Buffer);
-    while (!Text.empty() && (Text.back() == L'\n' || Text.back() == L'\r' || Text.back() == L' ' ||
-                             Text.back() == L'.')) {
-        Text.pop_back();
-    }
-    return Utf8Text(Text);
-}
-
 }  // namespace quellmark

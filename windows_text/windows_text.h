@@ -10,7 +10,4 @@ namespace quellmark {
 std::wstring WideText(const std::string& Text);
 std::string Utf8Text(const std::wstring& Text);
 
-// The system's message for an error code, in UTF-8, without the closing full stop.
-std::string SystemMessage(unsigned long Error);
-
 }  // namespace quellmark

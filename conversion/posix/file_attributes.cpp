@@ -13,12 +13,12 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion/track_file_error.h"
+#include "conversion/failure.h"
 
 namespace quellmark {
 namespace {
 
-const std::string KeepAction = "Can't keep the permissions of output track";
+constexpr FailedStep KeepAction = FailedStep::KeepPermissions;
 
 // The POSIX ACL is stored as this attribute: copying it copies the ACL.
 constexpr std::string_view AclAttribute = "system.posix_acl_access";

@@ -1,9 +1,11 @@
 // An owned POSIX file descriptor, closed when it goes out of scope.
 #pragma once
 
-#include <sys/types.h>
+#include <sys/stat.h>
 
 #include <utility>
+
+#include "conversion/file_identity.h"
 
 namespace quellmark {
 
@@ -28,11 +30,9 @@ class FileDescriptor {
     int Descriptor_ = -1;
 };
 
-// Which file a descriptor or a path leads to, whatever the names on the way.
-struct FileIdentity {
-    dev_t Device = 0;
-    ino_t Inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
+// The identity of the file Status describes.
+inline FileIdentity IdentityOf(const struct stat& Status) {
+    return {static_cast<std::uint64_t>(Status.st_dev), {static_cast<std::uint64_t>(Status.st_ino)}};
+}
 
 }  // namespace quellmark

@@ -5,13 +5,13 @@
 
 #include <cerrno>
 
+#include "conversion/failure.h"
 #include "conversion/posix/path_entry.h"
-#include "conversion/track_file_error.h"
 
 namespace quellmark {
 namespace {
 
-const std::string Action = "Can't open input track";
+constexpr FailedStep Action = FailedStep::OpenInput;
 
 // Opens for reading the regular file open at Located (O_PATH). The open waits, as cp does, for
 // a file server to break a lease (Samba oplocks, NFS delegations) instead of failing.
@@ -31,8 +31,8 @@ FileDescriptor ReopenForReading(const FileDescriptor& Located, const std::string
     if (::fstat(File.Get(), &Status) != 0) {
         ThrowFileError(Action, Path, errno);
     }
-    if (FileIdentity{Status.st_dev, Status.st_ino} != Identity) {
-        throw TrackFileError(FileErrorText(Action, Path, "Changed while it was opened"));
+    if (IdentityOf(Status) != Identity) {
+        ThrowFailure(Action, Path, Reason::Because(NamedReason::ChangedWhileOpened));
     }
     ::fcntl(File.Get(), F_SETFL, 0);
     return File;
@@ -55,9 +55,9 @@ InputTrack OpenInputTrack(const std::string& Path) {
         ThrowFileError(Action, Path, EISDIR);
     }
     if (!S_ISREG(Status.st_mode)) {
-        ThrowNotRegularFile(Action, Path);
+        ThrowFailure(Action, Path, Reason::Because(NamedReason::NotRegularFile));
     }
-    const FileIdentity Identity{Status.st_dev, Status.st_ino};
+    const FileIdentity Identity = IdentityOf(Status);
     FileDescriptor File = ReopenForReading(Located, Path, Identity);
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     return {std::move(File), static_cast<std::uint64_t>(Status.st_size), Identity};

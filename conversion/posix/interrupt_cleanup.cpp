@@ -6,32 +6,56 @@
 
 #include <atomic>
 #include <cerrno>
+#include <ctime>
 #include <mutex>
+#include <thread>
 
 namespace quellmark {
 namespace {
 
-constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int EndingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
 
-// The handler may only read what is ready before it runs: fixed slots, each marked ready
-// with an atomic store once its folder and name are filled in.
-enum SlotState : int { Free, Filling, Ready };
+// The handler may only read what is ready before it runs: fixed slots, each marked ready with
+// an atomic store once its folder and name are filled in, and taken back from the handler with
+// an exchange, so that a slot is never refilled under it.
+enum SlotState : int { Free, Filling, Ready, Removing };
 struct Slot {
     std::atomic<int> State{Free};
     int Folder = -1;
     char Name[64] = {};
 };
-Slot Slots[32];
+Slot Slots[64];
+
+// Steps under way that a signal must let finish.
+std::atomic<int> HeldSteps{0};
+
+// The signals whose handler is ours, filled once before the handler is installed.
+sigset_t Handled;
+std::once_flag HandlersInstalled;
+// The process whose watching thread runs: a child made by fork has none until it starts one.
+std::atomic<pid_t> WatchingProcess{0};
+std::mutex WatcherStart;
+
+void WaitForHeldSteps() {
+    // Two seconds at most: a step stuck in the kernel must not keep the program alive.
+    const timespec Pause{0, 1000000};
+    for (int Waited = 0; Waited < 2000 && HeldSteps.load() > 0; ++Waited) {
+        ::nanosleep(&Pause, nullptr);
+    }
+}
 
 void RemoveNamesAndEnd(int Signal) {
     const int SavedError = errno;
+    WaitForHeldSteps();
     for (auto& Entry : Slots) {
-        if (Entry.State.load(std::memory_order_acquire) == Ready) {
+        int Expected = Ready;
+        if (Entry.State.compare_exchange_strong(Expected, Removing)) {
             ::unlinkat(Entry.Folder, Entry.Name, 0);
         }
     }
     // The signal is blocked while its handler runs: raised again under the default action,
-    // it ends the program as soon as the handler returns, with the status the caller expects.
+    // it ends the program as soon as the handler returns, with the status the caller expects,
+    // and every other thread with it, wherever it waits.
     struct sigaction Default {};
     Default.sa_handler = SIG_DFL;
     ::sigaction(Signal, &Default, nullptr);
@@ -39,16 +63,13 @@ void RemoveNamesAndEnd(int Signal) {
     errno = SavedError;
 }
 
-sigset_t EndingSignalSet() {
-    sigset_t Set;
-    sigemptyset(&Set);
-    for (const int Signal : EndingSignals) {
-        sigaddset(&Set, Signal);
-    }
-    return Set;
-}
-
 void InstallHandlers() {
+    sigemptyset(&Handled);
+    sigset_t All;
+    sigemptyset(&All);
+    for (const int Signal : EndingSignals) {
+        sigaddset(&All, Signal);
+    }
     for (const int Signal : EndingSignals) {
         struct sigaction Current {};
         if (::sigaction(Signal, nullptr, &Current) != 0 || (Current.sa_flags & SA_SIGINFO) != 0 ||
@@ -57,17 +78,33 @@ void InstallHandlers() {
         }
         struct sigaction Handler {};
         Handler.sa_handler = RemoveNamesAndEnd;
-        Handler.sa_mask = EndingSignalSet();
-        ::sigaction(Signal, &Handler, nullptr);
+        Handler.sa_mask = All;
+        if (::sigaction(Signal, &Handler, nullptr) == 0) {
+            sigaddset(&Handled, Signal);
+        }
     }
+}
+
+// A thread that only waits, with the signals open, so that the kernel has a thread to hand
+// them to while the threads that work hold them back.
+void StartWatcher() {
+    const std::lock_guard Starting(WatcherStart);
+    if (WatchingProcess.load() == ::getpid()) {
+        return;
+    }
+    std::thread([] {
+        ::pthread_sigmask(SIG_UNBLOCK, &Handled, nullptr);
+        for (;;) {
+            ::pause();
+        }
+    }).detach();
+    WatchingProcess = ::getpid();
 }
 
 }  // namespace
 
 void InterruptCleanup::Remember(int Folder, const std::string& Name) {
     Forget();
-    static std::once_flag Installed;
-    std::call_once(Installed, InstallHandlers);
     if (Name.size() >= sizeof Slots[0].Name) {
         return;
     }
@@ -86,18 +123,29 @@ void InterruptCleanup::Remember(int Folder, const std::string& Name) {
 
 void InterruptCleanup::Forget() {
     if (Slot_ >= 0) {
-        Slots[Slot_].State.store(Free, std::memory_order_release);
+        // A slot the handler took is left to it: the program is ending.
+        int Expected = Ready;
+        Slots[Slot_].State.compare_exchange_strong(Expected, Free);
         Slot_ = -1;
     }
 }
 
+RunSignalsHeld::RunSignalsHeld() {
+    std::call_once(HandlersInstalled, InstallHandlers);
+    StartWatcher();
+    ::pthread_sigmask(SIG_BLOCK, &Handled, &Previous_);
+}
+
+RunSignalsHeld::~RunSignalsHeld() {
+    ::pthread_sigmask(SIG_SETMASK, &Previous_, nullptr);
+}
+
 InterruptsHeld::InterruptsHeld() {
-    const sigset_t Set = EndingSignalSet();
-    ::pthread_sigmask(SIG_BLOCK, &Set, &Previous_);
+    ++HeldSteps;
 }
 
 InterruptsHeld::~InterruptsHeld() {
-    ::pthread_sigmask(SIG_SETMASK, &Previous_, nullptr);
+    --HeldSteps;
 }
 
 }  // namespace quellmark

@@ -1,5 +1,6 @@
-// Temporary names that must not outlive the program when it is ended by SIGINT, SIGTERM or
-// SIGHUP (Ctrl-C, kill, a closed terminal), where a folder has no unnamed files.
+// Temporary names that must not outlive the program when a signal ends it (Ctrl-C, Ctrl-\, kill,
+// a closed terminal: SIGINT, SIGQUIT, SIGTERM, SIGHUP), where a folder has no unnamed files;
+// and runs that such a signal ends at once, even in a read from a network folder that hangs.
 #pragma once
 
 #include <signal.h>
@@ -9,9 +10,7 @@
 namespace quellmark {
 
 // One temporary name at a time, removed if one of those signals ends the program while it is
-// remembered. The handler is installed on first use, for each signal whose action is still
-// the default one (a program that handles or ignores a signal keeps doing so), and then ends
-// the program as the default action would.
+// remembered.
 class InterruptCleanup {
   public:
     InterruptCleanup() = default;
@@ -29,17 +28,33 @@ class InterruptCleanup {
     int Slot_ = -1;
 };
 
-// Holds those signals back from this thread while it lives, so that a step once begun (a link
-// and the rename after it) is finished before a signal ends the program.
+// While it lives, the calling thread holds those signals back, and a small thread of the
+// program's own takes them instead: a thread blocked in the kernel (a dead sshfs, a stuck NAS)
+// gives way only to a signal that ends the program, which a handler in that thread could not
+// do. The handler removes the remembered names and ends the program as the default action
+// would. It is installed, once, only for the signals whose action is still the default one:
+// a program that ignores SIGHUP (nohup) or handles a signal itself keeps doing so.
+class RunSignalsHeld {
+  public:
+    RunSignalsHeld();
+    RunSignalsHeld(const RunSignalsHeld&) = delete;
+    RunSignalsHeld& operator=(const RunSignalsHeld&) = delete;
+    ~RunSignalsHeld();
+
+  private:
+    sigset_t Previous_{};
+};
+
+// While it lives, a signal that ends the program waits (a short while at most) for the step
+// it guards to finish: a file's creation and the note of its name, or a hidden name and the
+// rename to the final one, so that no file is left with a name nobody remembers, nor a
+// complete hidden copy.
 class InterruptsHeld {
   public:
     InterruptsHeld();
     InterruptsHeld(const InterruptsHeld&) = delete;
     InterruptsHeld& operator=(const InterruptsHeld&) = delete;
     ~InterruptsHeld();
-
-  private:
-    sigset_t Previous_{};
 };
 
 }  // namespace quellmark

@@ -8,16 +8,16 @@
 #include <cerrno>
 #include <fstream>
 
+#include "conversion/failure.h"
 #include "conversion/posix/file_attributes.h"
 #include "conversion/posix/leftovers.h"
 #include "conversion/temporary_name.h"
-#include "conversion/track_file_error.h"
 
 namespace quellmark {
 namespace {
 
-const std::string CreateAction = "Can't create output track";
-const std::string CreateInFolder = "Can't create a file in folder";
+constexpr FailedStep CreateAction = FailedStep::CreateOutput;
+constexpr FailedStep CreateInFolder = FailedStep::CreateInFolder;
 
 // In an append-only folder a name can be added but not renamed or removed, so a temporary
 // name there could never be cleaned up.
@@ -55,7 +55,7 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
         ThrowFileError(CreateAction, Target_.Path, EEXIST);
     }
     if (Replacing && IsAppendOnly(Target_.Entry.Folder.Get())) {
-        ThrowFolderError("Can't replace a file in folder", EPERM);
+        ThrowFolderError(FailedStep::ReplaceInFolder, EPERM);
     }
     CheckRoom(ExpectedSize);
     RemoveLeftovers(Target_.Entry);
@@ -209,11 +209,11 @@ void OutputFile::MoveIntoPlace() {
         }
     }
     if (::renameat(Folder, Temporary, Folder, Final) != 0) {
-        ThrowFolderError("Can't replace a file in folder", errno);
+        ThrowFolderError(FailedStep::ReplaceInFolder, errno);
     }
 }
 
-void OutputFile::Commit() {
+std::optional<Failure> OutputFile::Commit() {
     const std::string& Path = Target_.Path;
     if (Target_.Existing.IsOpen()) {
         KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Path);
@@ -223,7 +223,7 @@ void OutputFile::Commit() {
     }
     // Data that never reached the disk must not be reported as written.
     if (::fdatasync(File_.Get()) != 0) {
-        ThrowFileError("Can't write output track", Path, errno);
+        ThrowFileError(FailedStep::WriteOutput, Path, errno);
     }
     {
         // A signal between the temporary name and the final one would leave a complete copy.
@@ -235,7 +235,7 @@ void OutputFile::Commit() {
         // taken its final name: till then another run must not take it for a leftover.
         const FileDescriptor Lock(::fcntl(File_.Get(), F_DUPFD_CLOEXEC, 0));
         if (const int Error = File_.Close(); Error != 0) {
-            ThrowFileError("Can't write output track", Path, Error);
+            ThrowFileError(FailedStep::WriteOutput, Path, Error);
         }
         if (TemporaryName_ != Target_.Entry.Name) {
             MoveIntoPlace();
@@ -243,20 +243,21 @@ void OutputFile::Commit() {
         Committed_ = true;
         Cleanup_.Forget();
     }
-    SyncFolder();
+    return SyncFolder();
 }
 
 // The new name survives a crash only once the folder is on disk as well.
-void OutputFile::SyncFolder() {
+std::optional<Failure> OutputFile::SyncFolder() const {
     if (Target_.Entry.FolderReadable && ::fsync(Target_.Entry.Folder.Get()) != 0 &&
         errno != EINVAL) {
-        ThrowFolderError("Can't flush to disk folder", errno);
+        return Failure{FailedStep::FlushFolder, Target_.Path, Target_.Entry.FolderPath,
+                       Reason::FromErrno(errno)};
     }
+    return std::nullopt;
 }
 
-void OutputFile::ThrowFolderError(const std::string& Action, int ErrorNumber) const {
-    ThrowFileError(Action + " '" + Target_.Entry.FolderPath + "' for output track", Target_.Path,
-                   ErrorNumber);
+void OutputFile::ThrowFolderError(FailedStep Step, int ErrorNumber) const {
+    ThrowFailure(Step, Target_.Path, Reason::FromErrno(ErrorNumber), Target_.Entry.FolderPath);
 }
 
 }  // namespace quellmark

@@ -5,8 +5,10 @@
 
 #include <csignal>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "conversion/failure.h"
 #include "conversion/posix/file_descriptor.h"
 #include "conversion/posix/interrupt_cleanup.h"
 #include "conversion/posix/output_target.h"
@@ -30,8 +32,8 @@ class OutputFile {
     // Gives the file the attributes of the one it replaces, syncs it, moves it into place and
     // syncs the folder. A file that took a new name meanwhile is replaced only where the
     // target allows replacing. Throws TrackFileError; the target is untouched unless the
-    // move happened.
-    void Commit();
+    // move happened. A folder that cannot be synced after the move is returned.
+    std::optional<Failure> Commit();
 
   private:
     void CheckRoom(std::uint64_t ExpectedSize) const;
@@ -39,8 +41,8 @@ class OutputFile {
     void LinkUnnamed();
     void MoveIntoPlace();
     void AdoptAppearedFile(int Into);
-    void SyncFolder();
-    [[noreturn]] void ThrowFolderError(const std::string& Action, int ErrorNumber) const;
+    std::optional<Failure> SyncFolder() const;
+    [[noreturn]] void ThrowFolderError(FailedStep Step, int ErrorNumber) const;
 
     OutputTarget Target_;
     FileDescriptor File_;

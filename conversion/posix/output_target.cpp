@@ -9,12 +9,12 @@
 #include <cerrno>
 #include <random>
 
-#include "conversion/track_file_error.h"
+#include "conversion/failure.h"
 
 namespace quellmark {
 namespace {
 
-const std::string CreateAction = "Can't create output track";
+constexpr FailedStep CreateAction = FailedStep::CreateOutput;
 
 // Another run may put a new file in place between the open and the look at the folder; each
 // attempt starts again from the path. Runs that replace one output at once keep doing so, so
@@ -52,12 +52,12 @@ bool ResolveExisting(OutputTarget& Target) {
         ThrowFileError(CreateAction, Target.Path, EISDIR);
     }
     if (!S_ISREG(Status.st_mode)) {
-        ThrowNotRegularFile(CreateAction, Target.Path);
+        ThrowFailure(CreateAction, Target.Path, Reason::Because(NamedReason::NotRegularFile));
     }
     if (Target.MayReplace && IsLocked(Target.Existing.Get())) {
-        ThrowFileError("Can't replace output track", Target.Path, EPERM);
+        ThrowFileError(FailedStep::ReplaceOutput, Target.Path, EPERM);
     }
-    Target.ExistingIdentity = {Status.st_dev, Status.st_ino};
+    Target.ExistingIdentity = IdentityOf(Status);
     const int Error =
         FindPathEntry(Target.Path, Target.Existing.Get(), Target.ExistingIdentity, Target.Entry);
     if (Error == ESTALE) {
@@ -85,12 +85,11 @@ void ResolveNew(OutputTarget& Target) {
     }
     struct stat Link {};
     if (::lstat(Path.c_str(), &Link) == 0 && S_ISLNK(Link.st_mode)) {
-        throw TrackFileError(
-            FileErrorText(CreateAction, Path, "Symbolic link to a file that does not exist"));
+        ThrowFailure(CreateAction, Path, Reason::Because(NamedReason::DanglingLink));
     }
     if (const int Error = OpenParentFolder(Path, Target.Entry); Error != 0) {
-        ThrowFileError("Can't open folder '" + Target.Entry.FolderPath + "' of output track", Path,
-                       Error);
+        ThrowFailure(FailedStep::OpenOutputFolder, Path, Reason::FromErrno(Error),
+                     Target.Entry.FolderPath);
     }
 }
 
@@ -116,7 +115,7 @@ OutputTarget ResolveOutputTarget(const std::string& Path, bool MayReplace) {
             return Target;
         }
         if (Attempt == ResolveAttempts) {
-            throw TrackFileError(FileErrorText(CreateAction, Path, "Changed while it was opened"));
+            ThrowFailure(CreateAction, Path, Reason::Because(NamedReason::ChangedWhileOpened));
         }
         PauseBeforeAttempt(Attempt);
     }

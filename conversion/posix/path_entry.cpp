@@ -145,7 +145,7 @@ bool IdentityAt(int Folder, const std::string& Name, FileIdentity& Identity, str
     if (::fstatat(Folder, Name.c_str(), &Found, AT_SYMLINK_NOFOLLOW) != 0) {
         return false;
     }
-    Identity = {Found.st_dev, Found.st_ino};
+    Identity = IdentityOf(Found);
     if (Status != nullptr) {
         *Status = Found;
     }

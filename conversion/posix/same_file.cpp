@@ -6,7 +6,10 @@
 #include <locale.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 #include <wctype.h>
+
+#include <cstdlib>
 
 #include <string_view>
 
@@ -28,8 +31,11 @@ bool HasFileIdentities(int Folder) {
     return Type != FuseMagic && Type != CifsMagic && Type != Smb2Magic;
 }
 
-// Name with each character folded to lower case; bytes that are not UTF-8 stand for
-// themselves.
+// Name with each character folded as the filesystems that ignore case fold it: exFAT and NTFS
+// upper-case each character (so final sigma and sigma are one), others fold it to lower case
+// (so the Kelvin sign and k are one). Lower-casing the upper case covers both; the checks that
+// follow keep two files whose names merely fold alike apart. Bytes that are not UTF-8 stand
+// for themselves.
 std::u32string Folded(std::string_view Name) {
     static const locale_t Unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
     std::u32string Result;
@@ -53,23 +59,38 @@ std::u32string Folded(std::string_view Name) {
             ++At;
             continue;
         }
-        Result += Unicode != locale_t{} ? static_cast<char32_t>(::towlower_l(Code, Unicode))
-                  : Code < 0x80         ? static_cast<char32_t>(::tolower(static_cast<int>(Code)))
-                                        : Code;
+        Result += Unicode != locale_t{}
+                      ? static_cast<char32_t>(::towlower_l(::towupper_l(Code, Unicode), Unicode))
+                  : Code < 0x80 ? static_cast<char32_t>(::tolower(static_cast<int>(Code)))
+                                : Code;
         At += Length;
     }
     return Result;
 }
 
-FileIdentity FolderIdentity(const PathEntry& Entry) {
-    struct stat Status {};
-    if (::fstat(Entry.Folder.Get(), &Status) != 0) {
+// The folder's path as the kernel resolved it, or as the links lead; empty when neither can
+// be had.
+std::string ResolvedFolderPath(const PathEntry& Entry) {
+    std::string Resolved(4096, '\0');
+    if (DescriptorPathsWork()) {
+        const auto Length = ::readlink(DescriptorPath(Entry.Folder.Get()).c_str(), Resolved.data(),
+                                       Resolved.size());
+        if (Length > 0 && static_cast<std::size_t>(Length) < Resolved.size()) {
+            Resolved.resize(static_cast<std::size_t>(Length));
+            return Resolved;
+        }
+    }
+    char* Real = ::realpath(Entry.FolderPath.c_str(), nullptr);
+    if (Real == nullptr) {
         return {};
     }
-    return {Status.st_dev, Status.st_ino};
+    Resolved = Real;
+    std::free(Real);
+    return Resolved;
 }
 
-// Whether the folder lists both names as they are spelled: then they are two files.
+// Whether the folder lists both names as they are spelled: then they are two files. A folder
+// that cannot be listed tells nothing.
 bool ListsBoth(const PathEntry& Entry, const std::string& One, const std::string& Other) {
     if (!Entry.FolderReadable) {
         return false;
@@ -98,17 +119,23 @@ bool ReplacesInput(const OutputTarget& Target, const InputTrack& Input,
     if (Target.ExistingIdentity == Input.Identity) {
         return true;
     }
+    // Elsewhere an identity of its own makes another file, whatever the names.
+    if (Target.ExistingIdentity.Volume != Input.Identity.Volume ||
+        HasFileIdentities(Target.Entry.Folder.Get())) {
+        return false;
+    }
     // A folder that ignores case may still give one file two identities, one for each
-    // spelling of its name. Each sign that they are two files is looked for; where none is
-    // found they are taken for one, since a refused run loses nothing.
+    // spelling of its name, and its folder too. Each sign that they are two files is looked
+    // for; where none is found they are taken for one, since a refused run loses nothing.
     PathEntry InputEntry;
-    if (Target.ExistingIdentity.Device != Input.Identity.Device ||
-        FindPathEntry(InputPath, Input.File.Get(), Input.Identity, InputEntry) != 0 ||
+    if (FindPathEntry(InputPath, Input.File.Get(), Input.Identity, InputEntry) != 0 ||
         Folded(InputEntry.Name) != Folded(Target.Entry.Name)) {
         return false;
     }
-    if (HasFileIdentities(Target.Entry.Folder.Get()) &&
-        FolderIdentity(InputEntry) != FolderIdentity(Target.Entry)) {
+    const std::string InputFolder = ResolvedFolderPath(InputEntry);
+    const std::string OutputFolder = ResolvedFolderPath(Target.Entry);
+    if (!InputFolder.empty() && !OutputFolder.empty() &&
+        Folded(InputFolder) != Folded(OutputFolder)) {
         return false;
     }
     struct stat InputStatus {};

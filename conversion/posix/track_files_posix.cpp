@@ -1,4 +1,6 @@
-// The file layer on Linux: descriptors opened by the kernel's resolution of each path.
+// The file layer on Linux: descriptors opened by the kernel's resolution of each path, and the
+// standard streams as they were given.
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -6,92 +8,164 @@
 #include <cerrno>
 
 #include "conversion/posix/input_file.h"
+#include "conversion/posix/interrupt_cleanup.h"
 #include "conversion/posix/output_file.h"
 #include "conversion/posix/output_target.h"
 #include "conversion/posix/same_file.h"
-#include "conversion/track_file_error.h"
 #include "conversion/track_files.h"
 
 namespace quellmark {
 namespace {
 
+ReadFunction DescriptorReader(int Descriptor, const std::string& Path) {
+    return [Descriptor, &Path](char* Buffer, std::size_t Size) {
+        for (;;) {
+            const auto Count = ::read(Descriptor, Buffer, Size);
+            if (Count >= 0) {
+                return static_cast<std::size_t>(Count);
+            }
+            if (errno != EINTR) {
+                ThrowFileError(FailedStep::ReadInput, Path, errno);
+            }
+        }
+    };
+}
+
+WriteFunction DescriptorWriter(int Descriptor, const std::string& Path) {
+    return [Descriptor, &Path](const WritePiece* Pieces, int Count) {
+        iovec Vector[512];
+        Count = std::min(Count, static_cast<int>(std::size(Vector)));
+        for (int At = 0; At < Count; ++At) {
+            Vector[At] = {const_cast<char*>(Pieces[At].Data), Pieces[At].Size};
+        }
+        for (;;) {
+            const auto Written = ::writev(Descriptor, Vector, Count);
+            if (Written >= 0) {
+                return static_cast<std::size_t>(Written);
+            }
+            if (errno != EINTR) {
+                ThrowFileError(FailedStep::WriteOutput, Path, errno);
+            }
+        }
+    };
+}
+
+// The identity of a standard stream that is a regular file; none for a pipe or a terminal.
+std::optional<FileIdentity> RegularFileAt(int Descriptor) {
+    struct stat Status {};
+    if (::fstat(Descriptor, &Status) != 0 || !S_ISREG(Status.st_mode)) {
+        return std::nullopt;
+    }
+    return IdentityOf(Status);
+}
+
+// The input lives as long as the run, and so does its hold on the signals that end it.
+using SignalHold = std::unique_ptr<RunSignalsHeld>;
+
 class PosixInputTrackFile final : public InputTrackFile {
   public:
-    PosixInputTrackFile(InputTrack Track, std::string Path)
-        : Track_(std::move(Track)), Path_(std::move(Path)) {}
-
+    PosixInputTrackFile(InputTrack Track, std::string Path, SignalHold Held)
+        : Held_(std::move(Held)), Track_(std::move(Track)), Path_(std::move(Path)) {}
     std::uint64_t Size() const override { return Track_.Size; }
-
-    ReadFunction Reader() override {
-        return [this](char* Buffer, std::size_t Size) {
-            for (;;) {
-                const auto Count = ::read(Track_.File.Get(), Buffer, Size);
-                if (Count >= 0) {
-                    return static_cast<std::size_t>(Count);
-                }
-                if (errno != EINTR) {
-                    ThrowFileError("Can't read input track", Path_, errno);
-                }
-            }
-        };
-    }
-
-    const InputTrack& Track() const { return Track_; }
-    const std::string& Path() const { return Path_; }
+    ReadFunction Reader() override { return DescriptorReader(Track_.File.Get(), Path_); }
 
   private:
+    SignalHold Held_;
     InputTrack Track_;
     std::string Path_;
+};
+
+// Standard input, read as it comes.
+class StandardInputTrackFile final : public InputTrackFile {
+  public:
+    StandardInputTrackFile(std::string Name, SignalHold Held)
+        : Held_(std::move(Held)), Name_(std::move(Name)) {
+        struct stat Status {};
+        if (::fstat(STDIN_FILENO, &Status) == 0 && S_ISREG(Status.st_mode)) {
+            Size_ = static_cast<std::uint64_t>(Status.st_size);
+        }
+    }
+    std::uint64_t Size() const override { return Size_; }
+    ReadFunction Reader() override { return DescriptorReader(STDIN_FILENO, Name_); }
+
+  private:
+    SignalHold Held_;
+    std::string Name_;
+    std::uint64_t Size_ = 0;
 };
 
 class PosixOutputTrackFile final : public OutputTrackFile {
   public:
     PosixOutputTrackFile(OutputTarget Target, std::uint64_t ExpectedSize)
         : Path_(Target.Path), File_(std::move(Target), ExpectedSize) {}
-
-    WriteFunction Writer() override {
-        return [this](const WritePiece* Pieces, int Count) {
-            iovec Vector[512];
-            Count = std::min(Count, static_cast<int>(std::size(Vector)));
-            for (int At = 0; At < Count; ++At) {
-                Vector[At] = {const_cast<char*>(Pieces[At].Data), Pieces[At].Size};
-            }
-            for (;;) {
-                const auto Written = ::writev(File_.Descriptor(), Vector, Count);
-                if (Written >= 0) {
-                    return static_cast<std::size_t>(Written);
-                }
-                if (errno != EINTR) {
-                    ThrowFileError("Can't write output track", Path_, errno);
-                }
-            }
-        };
-    }
-
-    void Commit() override { File_.Commit(); }
+    WriteFunction Writer() override { return DescriptorWriter(File_.Descriptor(), Path_); }
+    std::optional<Failure> Commit() override { return File_.Commit(); }
 
   private:
     std::string Path_;
     OutputFile File_;
 };
 
+// Standard output, written as the track comes: nothing to put in place.
+class StandardOutputTrackFile final : public OutputTrackFile {
+  public:
+    explicit StandardOutputTrackFile(std::string Name) : Name_(std::move(Name)) {}
+    WriteFunction Writer() override { return DescriptorWriter(STDOUT_FILENO, Name_); }
+    std::optional<Failure> Commit() override { return std::nullopt; }
+
+  private:
+    std::string Name_;
+};
+
 }  // namespace
 
-std::unique_ptr<InputTrackFile> OpenInputTrackFile(const std::string& Path) {
-    return std::make_unique<PosixInputTrackFile>(OpenInputTrack(Path), Path);
+std::optional<FileIdentity> IdentityOf(const std::string& Path) {
+    struct stat Status {};
+    if (::stat(Path.c_str(), &Status) != 0) {
+        return std::nullopt;
+    }
+    return IdentityOf(Status);
 }
 
-std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settings,
-                                                       const InputTrackFile& Input) {
-    const auto& Opened = static_cast<const PosixInputTrackFile&>(Input);
-    OutputTarget Target = ResolveOutputTarget(Settings.OutputPath,
-                                              Settings.IfOutputExists == ExistingOutput::Replace);
-    // Different names can still lead to one file (links, relative parts, /dev/fd, a folder
-    // that ignores case): replacing it would destroy the input before it is read.
-    if (ReplacesInput(Target, Opened.Track(), Opened.Path())) {
-        return nullptr;
+TrackFiles OpenTrackFiles(const RunSettings& Settings) {
+    TrackFiles Files;
+    // Held from before the input's open, which can hang on a dead network folder too.
+    auto Held = std::make_unique<RunSignalsHeld>();
+    std::optional<FileIdentity> InputIdentity;
+    InputTrack Track;
+    if (Settings.InputFromStandardInput) {
+        Files.Input = std::make_unique<StandardInputTrackFile>(Settings.InputPath, std::move(Held));
+        InputIdentity = RegularFileAt(STDIN_FILENO);
+    } else {
+        Track = OpenInputTrack(Settings.InputPath);
+        InputIdentity = Track.Identity;
     }
-    return std::make_unique<PosixOutputTrackFile>(std::move(Target), Input.Size());
+    const std::uint64_t Size = Settings.InputFromStandardInput ? Files.Input->Size() : Track.Size;
+    if (Settings.OutputToStandardOutput) {
+        // Appending to the input would read back what was just written, without end.
+        if (InputIdentity && RegularFileAt(STDOUT_FILENO) == InputIdentity) {
+            return {};
+        }
+        Files.Output = std::make_unique<StandardOutputTrackFile>(Settings.OutputPath);
+    } else {
+        OutputTarget Target = ResolveOutputTarget(
+            Settings.OutputPath, Settings.IfOutputExists == ExistingOutput::Replace);
+        // Different names can still lead to one file (links, relative parts, /dev/fd, a folder
+        // that ignores case): replacing it would destroy the input before it is read.
+        const bool ReplacesTheInput =
+            Settings.InputFromStandardInput
+                ? Target.Existing.IsOpen() && InputIdentity == Target.ExistingIdentity
+                : ReplacesInput(Target, Track, Settings.InputPath);
+        if (ReplacesTheInput) {
+            return {};
+        }
+        Files.Output = std::make_unique<PosixOutputTrackFile>(std::move(Target), Size);
+    }
+    if (!Settings.InputFromStandardInput) {
+        Files.Input = std::make_unique<PosixInputTrackFile>(std::move(Track), Settings.InputPath,
+                                                            std::move(Held));
+    }
+    return Files;
 }
 
 }  // namespace quellmark

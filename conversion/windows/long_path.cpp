@@ -33,4 +33,20 @@ std::wstring LongPath(const std::string& Path) {
     return L"\\\\?\\" + Full;
 }
 
+std::wstring LongFolderOf(const std::wstring& Long) {
+    const auto Separator = Long.find_last_of(L'\\');
+    std::wstring Folder = Long.substr(0, Separator == std::wstring::npos ? 0 : Separator);
+    const bool DriveRoot =
+        Folder.size() == 6 && Folder.rfind(L"\\\\?\\", 0) == 0 && Folder[5] == L':';
+    // \\?\UNC\server\share: the share's root, with no separator after the share's name.
+    const bool ShareRoot = Folder.rfind(L"\\\\?\\UNC\\", 0) == 0 &&
+                           Folder.find(L'\\', 8) != std::wstring::npos &&
+                           Folder.find(L'\\', Folder.find(L'\\', 8) + 1) == std::wstring::npos;
+    return DriveRoot || ShareRoot ? Folder + L"\\" : Folder;
+}
+
+std::wstring JoinedLongPath(const std::wstring& Folder, const std::wstring& Name) {
+    return !Folder.empty() && Folder.back() == L'\\' ? Folder + Name : Folder + L"\\" + Name;
+}
+
 }  // namespace quellmark

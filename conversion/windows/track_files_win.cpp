@@ -6,13 +6,13 @@
 #include <aclapi.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "conversion/temporary_name.h"
-#include "conversion/track_file_error.h"
 #include "conversion/track_files.h"
 #include "conversion/windows/long_path.h"
 #include "windows_text/windows_text.h"
@@ -20,17 +20,21 @@
 namespace quellmark {
 namespace {
 
-const std::string CreateAction = "Can't create output track";
-const std::string CreateInFolder = "Can't create a file in folder";
+constexpr FailedStep CreateAction = FailedStep::CreateOutput;
 
-[[noreturn]] void ThrowSystemError(const std::string& Action, const std::string& Path,
-                                   DWORD Error) {
-    throw TrackFileError(FileErrorText(Action, Path, SystemMessage(Error)));
+// Another program holds the file open in a way that excludes ours.
+bool IsInUse(DWORD Error) {
+    return Error == ERROR_SHARING_VIOLATION || Error == ERROR_LOCK_VIOLATION;
 }
 
-[[noreturn]] void ThrowText(const std::string& Action, const std::string& Path,
-                            const std::string& Reason) {
-    throw TrackFileError(FileErrorText(Action, Path, Reason));
+// The system's reason, or "in use by another program" where that is what it means.
+Reason ReasonFor(DWORD Error) {
+    return IsInUse(Error) ? Reason::Because(NamedReason::InUse) : Reason::FromSystem(Error);
+}
+
+[[noreturn]] void ThrowSystemError(FailedStep Step, const std::string& Path, DWORD Error,
+                                   const std::string& Folder = {}) {
+    ThrowFailure(Step, Path, ReasonFor(Error), Folder);
 }
 
 class Handle {
@@ -63,20 +67,12 @@ class Handle {
 };
 
 // Which file a handle leads to: the volume and the file's id on it. The C library's st_ino is
-// always 0 here, so nothing else will do.
-struct FileIdentity {
-    ULONGLONG Volume = 0;
-    unsigned char Id[16] = {};
-    bool operator==(const FileIdentity& Other) const {
-        return Volume == Other.Volume && std::memcmp(Id, Other.Id, sizeof Id) == 0;
-    }
-};
-
-// False when the file system gives no identity at all.
+// always 0 here, so nothing else will do. False when the file system gives no identity at all.
 bool IdentityOf(HANDLE File, FileIdentity& Identity) {
     FILE_ID_INFO Info{};
     if (GetFileInformationByHandleEx(File, FileIdInfo, &Info, sizeof Info)) {
         Identity.Volume = Info.VolumeSerialNumber;
+        static_assert(sizeof Identity.Id == sizeof Info.FileId);
         std::memcpy(Identity.Id, &Info.FileId, sizeof Identity.Id);
         return true;
     }
@@ -86,23 +82,74 @@ bool IdentityOf(HANDLE File, FileIdentity& Identity) {
         return false;
     }
     Identity.Volume = Old.dwVolumeSerialNumber;
-    const ULONGLONG Index = (static_cast<ULONGLONG>(Old.nFileIndexHigh) << 32) | Old.nFileIndexLow;
-    std::memcpy(Identity.Id, &Index, sizeof Index);
+    Identity.Id[0] = (static_cast<ULONGLONG>(Old.nFileIndexHigh) << 32) | Old.nFileIndexLow;
     return true;
 }
 
+// The identity of a standard stream that is a file on disk; none for a pipe or a console.
+std::optional<FileIdentity> DiskFileAt(HANDLE Stream) {
+    FileIdentity Identity;
+    if (Stream == nullptr || Stream == INVALID_HANDLE_VALUE ||
+        GetFileType(Stream) != FILE_TYPE_DISK || !IdentityOf(Stream, Identity)) {
+        return std::nullopt;
+    }
+    return Identity;
+}
+
 // Refuses a folder, a device or a pipe with the words the Linux build uses.
-void CheckRegularFile(HANDLE File, const std::string& Action, const std::string& Path) {
+void CheckRegularFile(HANDLE File, FailedStep Step, const std::string& Path) {
     if (GetFileType(File) != FILE_TYPE_DISK) {
-        ThrowText(Action, Path, "Not a regular file");
+        ThrowFailure(Step, Path, Reason::Because(NamedReason::NotRegularFile));
     }
     FILE_BASIC_INFO Basic{};
     if (!GetFileInformationByHandleEx(File, FileBasicInfo, &Basic, sizeof Basic)) {
-        ThrowSystemError(Action, Path, GetLastError());
+        ThrowSystemError(Step, Path, GetLastError());
     }
     if ((Basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        ThrowText(Action, Path, "Is a directory");
+        ThrowFileError(Step, Path, EISDIR);
     }
+}
+
+ReadFunction HandleReader(HANDLE File, const std::string& Path) {
+    return [File, &Path](char* Buffer, std::size_t Size) -> std::size_t {
+        DWORD Read = 0;
+        const auto Asked = static_cast<DWORD>(std::min<std::size_t>(Size, 1u << 30));
+        // Binary reads: no line-end translation, and 0x1A ends nothing.
+        if (!ReadFile(File, Buffer, Asked, &Read, nullptr)) {
+            const DWORD Error = GetLastError();
+            if (Error == ERROR_HANDLE_EOF || Error == ERROR_BROKEN_PIPE) {
+                return 0;
+            }
+            ThrowSystemError(FailedStep::ReadInput, Path, Error);
+        }
+        return Read;
+    };
+}
+
+std::size_t WriteBlock(HANDLE File, const std::string& Path, const char* Data, std::size_t Size) {
+    const auto Asked = static_cast<DWORD>(std::min<std::size_t>(Size, 1u << 30));
+    DWORD Written = 0;
+    if (!WriteFile(File, Data, Asked, &Written, nullptr)) {
+        ThrowSystemError(FailedStep::WriteOutput, Path, GetLastError());
+    }
+    return Written;
+}
+
+// Windows has no gathered write for ordinary files, and a call per piece costs more than
+// copying: small pieces are gathered into one block first, and a large one goes alone.
+WriteFunction GatheringWriter(HANDLE File, const std::string& Path, std::vector<char>& Gathered) {
+    return [File, &Path, &Gathered](const WritePiece* Pieces, int Count) -> std::size_t {
+        if (Pieces[0].Size >= Gathered.size() / 4) {
+            return WriteBlock(File, Path, Pieces[0].Data, Pieces[0].Size);
+        }
+        std::size_t Used = 0;
+        for (int At = 0; At < Count && Used < Gathered.size(); ++At) {
+            const auto Taken = std::min(Pieces[At].Size, Gathered.size() - Used);
+            std::memcpy(Gathered.data() + Used, Pieces[At].Data, Taken);
+            Used += Taken;
+        }
+        return WriteBlock(File, Path, Gathered.data(), Used);
+    };
 }
 
 // The folder part of a path as given, for messages.
@@ -124,34 +171,48 @@ std::string ShownPath(const std::wstring& Long) {
 
 class WindowsInputTrackFile final : public InputTrackFile {
   public:
-    WindowsInputTrackFile(Handle File, std::string Path, std::uint64_t Size, FileIdentity Identity)
-        : File_(std::move(File)), Path_(std::move(Path)), Size_(Size), Identity_(Identity) {}
-
+    WindowsInputTrackFile(Handle File, std::string Path, std::uint64_t Size)
+        : File_(std::move(File)), Path_(std::move(Path)), Size_(Size) {}
     std::uint64_t Size() const override { return Size_; }
-
-    ReadFunction Reader() override {
-        return [this](char* Buffer, std::size_t Size) -> std::size_t {
-            DWORD Read = 0;
-            const auto Asked = static_cast<DWORD>(std::min<std::size_t>(Size, 1u << 30));
-            // Binary reads: no line-end translation, and 0x1A ends nothing.
-            if (!ReadFile(File_.Get(), Buffer, Asked, &Read, nullptr)) {
-                const DWORD Error = GetLastError();
-                if (Error == ERROR_HANDLE_EOF || Error == ERROR_BROKEN_PIPE) {
-                    return 0;
-                }
-                ThrowSystemError("Can't read input track", Path_, Error);
-            }
-            return Read;
-        };
-    }
-
-    const FileIdentity& Identity() const { return Identity_; }
+    ReadFunction Reader() override { return HandleReader(File_.Get(), Path_); }
 
   private:
     Handle File_;
     std::string Path_;
     std::uint64_t Size_;
-    FileIdentity Identity_;
+};
+
+// Standard input, read as it comes, whatever mode the C library has set for it.
+class StandardInputTrackFile final : public InputTrackFile {
+  public:
+    explicit StandardInputTrackFile(std::string Name)
+        : Stream_(GetStdHandle(STD_INPUT_HANDLE)), Name_(std::move(Name)) {
+        LARGE_INTEGER Size{};
+        if (DiskFileAt(Stream_) && GetFileSizeEx(Stream_, &Size)) {
+            Size_ = static_cast<std::uint64_t>(Size.QuadPart);
+        }
+    }
+    std::uint64_t Size() const override { return Size_; }
+    ReadFunction Reader() override { return HandleReader(Stream_, Name_); }
+
+  private:
+    HANDLE Stream_;
+    std::string Name_;
+    std::uint64_t Size_ = 0;
+};
+
+// Standard output, written as the track comes: nothing to put in place.
+class StandardOutputTrackFile final : public OutputTrackFile {
+  public:
+    explicit StandardOutputTrackFile(std::string Name)
+        : Stream_(GetStdHandle(STD_OUTPUT_HANDLE)), Name_(std::move(Name)) {}
+    WriteFunction Writer() override { return GatheringWriter(Stream_, Name_, Gathered_); }
+    std::optional<Failure> Commit() override { return std::nullopt; }
+
+  private:
+    HANDLE Stream_;
+    std::string Name_;
+    std::vector<char> Gathered_ = std::vector<char>(1 << 16);
 };
 
 class WindowsOutputTrackFile final : public OutputTrackFile {
@@ -162,8 +223,8 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
           MayReplace_(Settings.IfOutputExists == ExistingOutput::Replace),
           Existing_(std::move(Existing)),
           Final_(std::move(Final)),
+          Folder_(LongFolderOf(Final_)),
           FolderText_(std::move(FolderText)) {
-        Folder_ = Final_.substr(0, Final_.find_last_of(L'\\'));
         CheckRoom(ExpectedSize);
         CreateTemporary();
     }
@@ -175,63 +236,41 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         }
     }
 
-    // Windows has no gathered write for ordinary files, and a call per piece costs more than
-    // copying: small pieces are gathered into one block first, and a large one goes alone.
-    WriteFunction Writer() override {
-        return [this](const WritePiece* Pieces, int Count) -> std::size_t {
-            if (Pieces[0].Size >= Gathered_.size() / 4) {
-                return WriteBlock(Pieces[0].Data, Pieces[0].Size);
-            }
-            std::size_t Used = 0;
-            for (int At = 0; At < Count && Used < Gathered_.size(); ++At) {
-                const auto Taken = std::min(Pieces[At].Size, Gathered_.size() - Used);
-                std::memcpy(Gathered_.data() + Used, Pieces[At].Data, Taken);
-                Used += Taken;
-            }
-            return WriteBlock(Gathered_.data(), Used);
-        };
-    }
+    WriteFunction Writer() override { return GatheringWriter(Temporary_.Get(), Path_, Gathered_); }
 
-    void Commit() override {
+    // The flush, which takes most of a long track's commit, runs while the file would still
+    // delete itself if the program were killed; the mark is cleared only for the rename.
+    std::optional<Failure> Commit() override {
         if (Existing_.IsOpen()) {
             KeepAttributes();
         } else {
             SetAttributes(FILE_ATTRIBUTE_NORMAL);
         }
-        if (!MarkForDeletion(false)) {
-            ThrowSystemError("Can't write output track", Path_, GetLastError());
-        }
         // Data that never reached the disk must not be reported as written.
         if (!FlushFileBuffers(Temporary_.Get())) {
-            const DWORD Error = GetLastError();
-            MarkForDeletion(true);
-            ThrowSystemError("Can't write output track", Path_, Error);
+            ThrowSystemError(FailedStep::WriteOutput, Path_, GetLastError());
+        }
+        if (!MarkForDeletion(false)) {
+            ThrowSystemError(FailedStep::WriteOutput, Path_, GetLastError());
         }
         MoveIntoPlace();
         Committed_ = true;
         Temporary_.Close();
+        return std::nullopt;
     }
 
   private:
-    std::size_t WriteBlock(const char* Data, std::size_t Size) {
-        const auto Asked = static_cast<DWORD>(std::min<std::size_t>(Size, 1u << 30));
-        DWORD Written = 0;
-        if (!WriteFile(Temporary_.Get(), Data, Asked, &Written, nullptr)) {
-            ThrowSystemError("Can't write output track", Path_, GetLastError());
-        }
-        return Written;
-    }
-
-    [[noreturn]] void ThrowFolderError(const std::string& Action, DWORD Error) const {
-        ThrowSystemError(Action + " '" + FolderText_ + "' for output track", Path_, Error);
+    [[noreturn]] void ThrowFolderError(FailedStep Step, DWORD Error) const {
+        ThrowSystemError(Step, Path_, Error, FolderText_);
     }
 
     // A track that cannot fit fails before it has filled the disk.
     void CheckRoom(std::uint64_t ExpectedSize) const {
         ULARGE_INTEGER Available{};
-        if (GetDiskFreeSpaceExW((Folder_ + L"\\").c_str(), &Available, nullptr, nullptr) &&
+        if (GetDiskFreeSpaceExW(JoinedLongPath(Folder_, L"").c_str(), &Available, nullptr,
+                                nullptr) &&
             Available.QuadPart < ExpectedSize) {
-            ThrowFolderError(CreateInFolder, ERROR_DISK_FULL);
+            ThrowFolderError(FailedStep::CreateInFolder, ERROR_DISK_FULL);
         }
     }
 
@@ -239,7 +278,7 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
     // even when the process is killed.
     void CreateTemporary() {
         for (int Attempt = 0;; ++Attempt) {
-            const std::wstring Name = Folder_ + L"\\" + WideText(MakeTemporaryName());
+            const std::wstring Name = JoinedLongPath(Folder_, WideText(MakeTemporaryName()));
             Temporary_ = Handle(CreateFileW(
                 Name.c_str(),
                 GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL | FILE_WRITE_ATTRIBUTES, 0,
@@ -249,12 +288,12 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
             }
             const DWORD Error = GetLastError();
             if ((Error != ERROR_FILE_EXISTS && Error != ERROR_ALREADY_EXISTS) || Attempt == 100) {
-                ThrowFolderError(CreateInFolder, Error);
+                ThrowFolderError(FailedStep::CreateInFolder, Error);
             }
         }
         if (!MarkForDeletion(true)) {
             const DWORD Error = GetLastError();
-            ThrowFolderError(CreateInFolder, Error);
+            ThrowFolderError(FailedStep::CreateInFolder, Error);
         }
     }
 
@@ -269,7 +308,7 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         FILE_BASIC_INFO Basic{};  // times left at 0: unchanged
         Basic.FileAttributes = Attributes == 0 ? FILE_ATTRIBUTE_NORMAL : Attributes;
         if (!SetFileInformationByHandle(Temporary_.Get(), FileBasicInfo, &Basic, sizeof Basic)) {
-            ThrowSystemError("Can't keep the permissions of output track", Path_, GetLastError());
+            ThrowSystemError(FailedStep::KeepPermissions, Path_, GetLastError());
         }
     }
 
@@ -290,21 +329,30 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
                                                 nullptr, Access, nullptr);
             LocalFree(Descriptor);
             if (Error != ERROR_SUCCESS) {
-                ThrowSystemError("Can't keep the permissions of output track", Path_, Error);
+                ThrowSystemError(FailedStep::KeepPermissions, Path_, Error);
             }
         }
         FILE_BASIC_INFO Basic{};
         if (!GetFileInformationByHandleEx(Existing_.Get(), FileBasicInfo, &Basic, sizeof Basic)) {
-            ThrowSystemError("Can't keep the permissions of output track", Path_, GetLastError());
+            ThrowSystemError(FailedStep::KeepPermissions, Path_, GetLastError());
         }
         SetAttributes(Basic.FileAttributes &
                       (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
     }
 
+    // Whether another program holds the final name open so that it cannot be replaced.
+    bool FinalInUse() const {
+        const Handle Probe(CreateFileW(
+            Final_.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return !Probe.IsOpen() && IsInUse(GetLastError());
+    }
+
     // Renames the written file by its handle. POSIX semantics replace a file that others hold
     // open; where the system lacks them (before Windows 10 1709, Wine) the plain rename is
-    // used, which needs the earlier file closed, so ours is closed first.
+    // used, which needs the earlier file closed, so ours is closed first. A failed rename
+    // leaves the file marked for deletion again.
     void MoveIntoPlace() {
         constexpr auto RenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
         constexpr DWORD ReplaceIfExists = 0x1, PosixSemantics = 0x2;
@@ -338,9 +386,12 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         }
         MarkForDeletion(true);
         if (!MayReplace_ && (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS)) {
-            ThrowText(CreateAction, Path_, "File exists");
+            ThrowFileError(CreateAction, Path_, EEXIST);
         }
-        ThrowFolderError("Can't replace a file in folder", Error);
+        if ((Error == ERROR_ACCESS_DENIED || IsInUse(Error)) && FinalInUse()) {
+            ThrowFailure(FailedStep::ReplaceOutput, Path_, Reason::Because(NamedReason::InUse));
+        }
+        ThrowFolderError(FailedStep::ReplaceInFolder, Error);
     }
 
     std::string Path_;
@@ -354,10 +405,8 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
     std::vector<char> Gathered_ = std::vector<char>(1 << 20);
 };
 
-}  // namespace
-
-std::unique_ptr<InputTrackFile> OpenInputTrackFile(const std::string& Path) {
-    const std::string Action = "Can't open input track";
+std::unique_ptr<WindowsInputTrackFile> OpenInput(const std::string& Path, FileIdentity& Identity) {
+    constexpr FailedStep Action = FailedStep::OpenInput;
     const std::wstring Name = LongPath(Path);
     if (Path.empty() || Name.empty()) {
         ThrowSystemError(Action, Path, ERROR_FILE_NOT_FOUND);
@@ -370,16 +419,73 @@ std::unique_ptr<InputTrackFile> OpenInputTrackFile(const std::string& Path) {
     }
     CheckRegularFile(File.Get(), Action, Path);
     LARGE_INTEGER Size{};
-    FileIdentity Identity;
     if (!GetFileSizeEx(File.Get(), &Size) || !IdentityOf(File.Get(), Identity)) {
         ThrowSystemError(Action, Path, GetLastError());
     }
-    return std::make_unique<WindowsInputTrackFile>(
-        std::move(File), Path, static_cast<std::uint64_t>(Size.QuadPart), Identity);
+    return std::make_unique<WindowsInputTrackFile>(std::move(File), Path,
+                                                   static_cast<std::uint64_t>(Size.QuadPart));
 }
 
-std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settings,
-                                                       const InputTrackFile& Input) {
+// A name that does not exist yet: refused where it names a folder or a dangling link, or where
+// its folder is missing.
+void CheckNewName(const std::string& Path, const std::wstring& Name, const std::string& Folder) {
+    if (Path.back() == '/' || Path.back() == '\\') {
+        const DWORD Attributes = GetFileAttributesW(Name.c_str());
+        if (Attributes == INVALID_FILE_ATTRIBUTES) {
+            ThrowSystemError(CreateAction, Path, ERROR_PATH_NOT_FOUND);
+        }
+        ThrowFileError(CreateAction, Path, EISDIR);
+    }
+    const Handle Link(
+        CreateFileW(Name.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (Link.IsOpen()) {
+        ThrowFailure(CreateAction, Path, Reason::Because(NamedReason::DanglingLink));
+    }
+    const DWORD Attributes = GetFileAttributesW(JoinedLongPath(LongFolderOf(Name), L"").c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const DWORD Error = GetLastError();
+        // A folder that is not there is a path not found, as the Linux build says it is.
+        const DWORD Missing = Attributes != INVALID_FILE_ATTRIBUTES ? ERROR_DIRECTORY
+                              : Error == ERROR_FILE_NOT_FOUND       ? ERROR_PATH_NOT_FOUND
+                                                                    : Error;
+        ThrowSystemError(FailedStep::OpenOutputFolder, Path, Missing, Folder);
+    }
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& Path) {
+    const Handle File(CreateFileW(LongPath(Path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FileIdentity Identity;
+    if (!File.IsOpen() || !IdentityOf(File.Get(), Identity)) {
+        return std::nullopt;
+    }
+    return Identity;
+}
+
+TrackFiles OpenTrackFiles(const RunSettings& Settings) {
+    TrackFiles Files;
+    std::optional<FileIdentity> InputIdentity;
+    if (Settings.InputFromStandardInput) {
+        Files.Input = std::make_unique<StandardInputTrackFile>(Settings.InputPath);
+        InputIdentity = DiskFileAt(GetStdHandle(STD_INPUT_HANDLE));
+    } else {
+        FileIdentity Identity;
+        Files.Input = OpenInput(Settings.InputPath, Identity);
+        InputIdentity = Identity;
+    }
+    if (Settings.OutputToStandardOutput) {
+        // Appending to the input would read back what was just written, without end.
+        if (InputIdentity && DiskFileAt(GetStdHandle(STD_OUTPUT_HANDLE)) == InputIdentity) {
+            return {};
+        }
+        Files.Output = std::make_unique<StandardOutputTrackFile>(Settings.OutputPath);
+        return Files;
+    }
     const std::string& Path = Settings.OutputPath;
     const std::wstring Name = LongPath(Path);
     if (Path.empty() || Name.empty()) {
@@ -393,13 +499,12 @@ std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settin
     std::string FolderText = FolderPartOf(Path);
     if (Existing.IsOpen()) {
         FileIdentity Identity;
-        if (IdentityOf(Existing.Get(), Identity) &&
-            Identity == static_cast<const WindowsInputTrackFile&>(Input).Identity()) {
-            return nullptr;
+        if (IdentityOf(Existing.Get(), Identity) && InputIdentity == Identity) {
+            return {};
         }
         CheckRegularFile(Existing.Get(), CreateAction, Path);
         if (Settings.IfOutputExists == ExistingOutput::Keep) {
-            ThrowText(CreateAction, Path, "File exists");
+            ThrowFileError(CreateAction, Path, EEXIST);
         }
         FILE_BASIC_INFO Basic{};
         if (GetFileInformationByHandleEx(Existing.Get(), FileBasicInfo, &Basic, sizeof Basic) &&
@@ -416,34 +521,18 @@ std::unique_ptr<OutputTrackFile> CreateOutputTrackFile(const RunSettings& Settin
         if (Length != 0 && Length < Resolved.size()) {
             Resolved.resize(Length);
             Final = Resolved;
-            FolderText = ShownPath(Final.substr(0, Final.find_last_of(L'\\')));
+            FolderText = ShownPath(LongFolderOf(Final));
         }
     } else {
         const DWORD Error = GetLastError();
         if (Error != ERROR_FILE_NOT_FOUND && Error != ERROR_PATH_NOT_FOUND) {
             ThrowSystemError(CreateAction, Path, Error);
         }
-        if (Path.back() == '/' || Path.back() == '\\') {
-            ThrowText(CreateAction, Path, "Is a directory");
-        }
-        const Handle Link(CreateFileW(
-            Name.c_str(), FILE_READ_ATTRIBUTES,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (Link.IsOpen()) {
-            ThrowText(CreateAction, Path, "Symbolic link to a file that does not exist");
-        }
-        const std::wstring Folder = Name.substr(0, Name.find_last_of(L'\\'));
-        const DWORD Attributes = GetFileAttributesW(Folder.c_str());
-        if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            const DWORD FolderError =
-                Attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
-            ThrowSystemError("Can't open folder '" + FolderText + "' of output track", Path,
-                             FolderError);
-        }
+        CheckNewName(Path, Name, FolderText);
     }
-    return std::make_unique<WindowsOutputTrackFile>(Settings, std::move(Existing), Final,
-                                                    FolderText, Input.Size());
+    Files.Output = std::make_unique<WindowsOutputTrackFile>(Settings, std::move(Existing), Final,
+                                                            FolderText, Files.Input->Size());
+    return Files;
 }
 
 }  // namespace quellmark

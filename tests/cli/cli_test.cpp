@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "conversion/run.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quellmark {
 namespace {
@@ -149,9 +149,8 @@ TEST_F(ConvertProgram, GoesOnPastTracksThatStopOrFail) {
     const auto Got = RunProgram(Folder / "", {"-s", "range", "short.trk", "none.trk", "a.trk"});
     EXPECT_EQ(Got.Status, 1);
     EXPECT_EQ(Got.Messages,
-              "quellmark-convert: warning: 'short.trk' has no record section, or it ends within "
-              "20 lines; 'NoIcons_short.trk' is a copy, line ends as CR LF, with the icons still "
-              "on\n"
+              "quellmark-convert: warning: 'short.trk' was not converted (no record section): "
+              "'NoIcons_short.trk' is a copy with the icons still on\n"
               "quellmark-convert: Can't open input track 'none.trk': No such file or directory\n");
     EXPECT_EQ(ReadFile(Folder / "NoIcons_short.trk"), "player W\r\n");
     EXPECT_EQ(ReadFile(Folder / "NoIcons_a.trk"), Expected(3, "203 1 270 WING3", "203 0 0"));
@@ -248,8 +247,8 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          {"-v", "-d", "out", "a.trk", "short.trk", "none.trk"},
          1,
          P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
-             "warning: 'short.trk' has no record section, or it ends within 20 lines; "
-             "'out/NoIcons_short.trk' is a copy, line ends as CR LF, with the icons still on\n" +
+             "warning: 'short.trk' was not converted (no record section): "
+             "'out/NoIcons_short.trk' is a copy with the icons still on\n" +
              P + "Can't open input track 'none.trk': No such file or directory\n" + P +
              "3 tracks: 1 converted, 1 copied unchanged, 1 failed\n",
          "NoIcons_a.trk|NoIcons_short.trk"},

@@ -26,10 +26,10 @@
 
 #include "conversion/posix/file_descriptor.h"
 #include "conversion/run.h"
-#include "tests/conversion/child_process.h"
 #include "tests/conversion/run_fixture.h"
-#include "tests/conversion/system_call_filter.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/child_process.h"
+#include "tests/support/system_call_filter.h"
+#include "tests/support/test_files.h"
 
 namespace quellmark {
 namespace {
@@ -410,24 +410,30 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
     const struct {
         const char* Name;
         std::initializer_list<test::RefusedCall> Refused;
+        RunOutcome Outcome;
         std::string Message;
         std::string EarlierAfter;
     } Rows[] = {
         {"read error",
          {{__NR_read, EIO}},
+         RunOutcome::Failed,
          "Can't read input track '" + (Directory / "in.trk") + "': Input/output error",
          "earlier output\r\n"},
         {"file sync fails",
          {{__NR_fdatasync, EIO}},
+         RunOutcome::Failed,
          "Can't write output track '" + Earlier + "': Input/output error",
          "earlier output\r\n"},
         {"file sync fails on a named temporary file",
          {test::UnnamedFilesRefused(), {__NR_fdatasync, EIO}},
+         RunOutcome::Failed,
          "Can't write output track '" + Earlier + "': Input/output error",
          "earlier output\r\n"},
-        // The new track is in place by then, but it may not survive a crash.
+        // The new track is in place by then, but it may not survive a crash: the run says so,
+        // and does not call itself failed, which would say the earlier file is still there.
         {"folder sync fails",
          {{__NR_fsync, EIO}},
+         RunOutcome::Finished,
          "Can't flush to disk folder '" + (Directory / "").substr(0, (Directory / "").size() - 1) +
              "' for output track '" + Earlier + "': Input/output error",
          Converted},
@@ -441,7 +447,7 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
                       }
                       return Report(Run(Directory / "in.trk", Earlier), Reason);
                   }),
-                  Report(RunOutcome::Failed, Row.Message));
+                  Report(Row.Outcome, Row.Message));
         EXPECT_EQ(ReadFile(Earlier), Row.EarlierAfter);
         EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk");
     }
@@ -456,15 +462,15 @@ TEST_F(RunFailure, NamedTemporaryFileIsPrivateFromItsCreation) {
         test::RefuseSystemCalls({test::UnnamedFilesRefused()});
         umask(0);
         bool Told = false;
-        return Report(ConversionRun({Directory / "in.trk", Directory / "new.trk"}, nullptr,
-                                    [&](std::uint64_t, std::uint64_t) {
-                                        char Go = 0;
-                                        if (!Told) {
-                                            Told = write(Paused[1], "x", 1) == 1 &&
-                                                   read(Resume[0], &Go, 1) == 1;
-                                        }
-                                        return true;
-                                    }));
+        return Report(
+            ConversionRun({Directory / "in.trk", Directory / "new.trk"}, [&](std::uint64_t,
+                                                                             std::uint64_t) {
+                char Go = 0;
+                if (!Told) {
+                    Told = write(Paused[1], "x", 1) == 1 && read(Resume[0], &Go, 1) == 1;
+                }
+                return true;
+            }).Outcome);
     });
     char Signal = 0;
     ASSERT_EQ(read(Paused[0], &Signal, 1), 1);
@@ -496,9 +502,8 @@ std::string CreateDuringRun(const std::string& Input, const std::string& Output,
             return std::string("no filter");
         }
         bool Told = false;
-        std::string Reason;
-        const auto Outcome =
-            ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists}, &Reason,
+        const auto Done =
+            ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists},
                           [&](std::uint64_t, std::uint64_t) {
                               if (!Told) {
                                   Told = write(Started[1], "x", 1) == 1;
@@ -508,7 +513,7 @@ std::string CreateDuringRun(const std::string& Input, const std::string& Output,
                               }
                               return true;
                           });
-        return Report(Outcome, Reason);
+        return Report(Done.Outcome, test::ReasonOf(Done));
     });
     char Signal = 0;
     if (read(Started[0], &Signal, 1) == 1) {

@@ -10,8 +10,8 @@
 
 #include "conversion/run.h"
 #include "conversion/windows/long_path.h"
+#include "tests/support/test_files.h"
 #include "windows_text/windows_text.h"
-#include "tests/conversion/test_files.h"
 
 namespace quellmark {
 namespace {
@@ -29,9 +29,10 @@ class WindowsRun : public ::testing::Test {
 
     RunOutcome Run(const std::string& Input, const std::string& Output,
                    ExistingOutput IfExists = ExistingOutput::Replace) {
-        Reason.clear();
-        return ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists},
-                             &Reason);
+        const RunResult Done =
+            ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists});
+        Reason = test::ReasonOf(Done);
+        return Done.Outcome;
     }
 
     // The bytes the engine writes for Track: the same on every system.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "conversion/run.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quellmark {
 namespace {

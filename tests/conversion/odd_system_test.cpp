@@ -22,9 +22,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/conversion/child_process.h"
 #include "tests/conversion/run_fixture.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/child_process.h"
+#include "tests/support/system_call_filter.h"
+#include "tests/support/test_files.h"
 
 namespace quellmark {
 namespace {
@@ -96,6 +97,7 @@ TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
         const char* Output;  // created beforehand with Mode when Mode is not 0
         mode_t Mode;
         std::string Report;
+        bool CopyOfInput = false;  // the output a copy of the input, its time kept (cp -p)
     } Rows[] = {
         {"one file by two spellings",
          {"--casefold"},
@@ -109,6 +111,38 @@ TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
          "sub/X.TRK",
          0,
          Report(RunOutcome::SameFile)},
+        {"final sigma where names are upper-cased",
+         {"--casefold"},
+         "πτήσεις.trk",
+         "ΠΤΉΣΕΙΣ.trk",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"y with diaeresis where names are upper-cased",
+         {"--casefold"},
+         "ÿ.trk",
+         "Ÿ.TRK",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"Kelvin sign where names are lower-cased",
+         {"--casefold-lower"},
+         "\u212Aelvin.trk",
+         "kelvin.trk",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"copies kept alike in two folders",
+         {},
+         "Sub/x.trk",
+         "x.trk",
+         0644,
+         Report(RunOutcome::Finished),
+         true},
+        {"copies kept alike in two folders where case is ignored",
+         {"--casefold"},
+         "Sub/x.trk",
+         "X.TRK",
+         0644,
+         Report(RunOutcome::Finished),
+         true},
         {"new name where case is ignored",
          {"--casefold"},
          "case.trk",
@@ -146,8 +180,12 @@ TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
         fs::create_directories(Back + "/Sub");
         WriteFile(Back + "/" + Row.Input, Track);
         if (Row.Mode != 0) {
-            WriteFile(Back + "/" + Row.Output, "earlier output\r\n");
+            WriteFile(Back + "/" + Row.Output, Row.CopyOfInput ? Track : "earlier output\r\n");
             fs::permissions(Back + "/" + Row.Output, fs::perms(Row.Mode));
+        }
+        if (Row.CopyOfInput) {
+            fs::last_write_time(Back + "/" + Row.Output,
+                                fs::last_write_time(Back + "/" + Row.Input));
         }
         const OddFolder Odd(Back, Mount, Row.Options);
         if (!Odd.Mounted()) {
@@ -163,6 +201,106 @@ TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
         for (const auto& Entry : fs::recursive_directory_iterator(Back)) {
             EXPECT_NE(Entry.path().filename().string().rfind(".quellmark-", 0), 0u);
         }
+    }
+}
+
+// Runs Work in a child, ends it with Signal once it has waited Delay, and returns how the child
+// ended: "<signal> <seconds>" within 10 s, else "still running".
+std::string EndAfter(const std::function<std::string()>& Work, int Signal,
+                     std::chrono::milliseconds Delay) {
+    test::Child Running(Work);
+    std::this_thread::sleep_for(Delay);
+    kill(Running.Pid(), Signal);
+    const auto Sent = std::chrono::steady_clock::now();
+    for (int Wait = 0; Wait < 1000; ++Wait) {
+        int Status = 0;
+        if (waitpid(Running.Pid(), &Status, WNOHANG) == Running.Pid()) {
+            const auto Seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                std::chrono::steady_clock::now() - Sent);
+            return std::to_string(WIFSIGNALED(Status) ? WTERMSIG(Status) : -1) + " " +
+                   std::to_string(Seconds.count());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(Running.Pid(), SIGKILL);
+    return "still running";
+}
+
+TEST_F(OddSystem, HungOrFaultyFoldersNeitherTrapNorFool) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
+    }
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    fs::create_directories(Back);
+    WriteFile(Back + "/in.trk", Track);
+    WriteFile(Back + "/a.trk", "earlier a\r\n");
+    WriteFile(Back + "/b.trk", "earlier b\r\n");
+    fs::create_symlink("a.trk|b.trk", Back + "/flip.trk");
+    // Ctrl-C while a read hangs, the temporary file named in a folder without unnamed files.
+    {
+        const OddFolder Dead(Back, Mount, {"--hang-reads"});
+        ASSERT_TRUE(Dead.Mounted());
+        EXPECT_EQ(EndAfter(
+                      [&] {
+                          test::RefuseSystemCalls({test::UnnamedFilesRefused()});
+                          Run(Mount + "/in.trk", Directory / "earlier.trk");
+                          return std::string("not stuck");
+                      },
+                      SIGINT, std::chrono::milliseconds(300)),
+                  std::to_string(SIGINT) + " 0");
+        EXPECT_EQ(Directory.Listing(), "back|earlier.trk|in.trk|mnt");
+    }
+    const struct {
+        const char* Name;
+        std::vector<std::string> Options;
+        bool WithoutProc;
+        std::string Input;
+        std::string Output;
+        std::string Report;
+        bool Replaced;  // a.trk, the link's first target; b.trk is never replaced
+    } Rows[] = {
+        {"the output's link looked at twice",
+         {"--flip-links"},
+         false,
+         Directory / "in.trk",
+         Mount + "/flip.trk",
+         Report(RunOutcome::Finished),
+         true},
+        {"the input's link looked at twice",
+         {"--flip-links"},
+         true,
+         Mount + "/flip.trk",
+         Directory / "earlier.trk",
+         Report(RunOutcome::Failed,
+                "Can't open input track '" + Mount + "/flip.trk': Changed while it was opened"),
+         false},
+        {"a late write error at close",
+         {"--fail-close"},
+         false,
+         Directory / "in.trk",
+         Mount + "/a.trk",
+         Report(RunOutcome::Failed,
+                "Can't write output track '" + Mount + "/a.trk': Input/output error"),
+         false},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        WriteFile(Back + "/a.trk", "earlier a\r\n");
+        const OddFolder Odd(Back, Mount, Row.Options);
+        ASSERT_TRUE(Odd.Mounted());
+        EXPECT_EQ(test::InChild([&] {
+                      if (Row.WithoutProc &&
+                          (unshare(CLONE_NEWNS) != 0 ||
+                           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                           umount2("/proc", MNT_DETACH) != 0)) {
+                          return std::string("no private /proc");
+                      }
+                      return Report(Run(Row.Input, Row.Output), Reason);
+                  }),
+                  Row.Report);
+        EXPECT_EQ(ReadFile(Back + "/a.trk") != "earlier a\r\n", Row.Replaced);
+        EXPECT_EQ(ReadFile(Back + "/b.trk"), "earlier b\r\n");
+        EXPECT_EQ(test::TemporaryDirectory::ListingOf(Back), "a.trk|b.trk|flip.trk|in.trk");
     }
 }
 

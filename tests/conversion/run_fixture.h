@@ -13,8 +13,8 @@
 #include <string>
 
 #include "conversion/run.h"
-#include "tests/conversion/child_process.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_files.h"
 
 namespace quellmark {
 
@@ -27,9 +27,10 @@ class RunFailure : public ::testing::Test {
 
     RunOutcome Run(const std::string& Input, const std::string& Output,
                    ExistingOutput IfExists = ExistingOutput::Replace) {
-        Reason.clear();
-        return ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists},
-                             &Reason);
+        const RunResult Done =
+            ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists});
+        Reason = test::ReasonOf(Done);
+        return Done.Outcome;
     }
 
     // An 8 MB track beside the others, long enough to be caught mid-run; returns its path.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "conversion/run.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quellmark {
 namespace {
@@ -199,13 +199,13 @@ TEST(ConversionRun, ReportsProgressAndEndsWhenAsked) {
         test::WriteFile(Directory / "out.trk", "earlier");
         std::vector<std::uint64_t> Seen;
         const auto Outcome =
-            ConversionRun({Directory / "in.trk", Directory / "out.trk"}, nullptr,
-                          [&](std::uint64_t Read, std::uint64_t InAll) {
-                              Seen.push_back(Read);
-                              EXPECT_EQ(InAll, Input.size());
-                              return Row.BlocksBeforeStop == 0 ||
-                                     Seen.size() < static_cast<std::size_t>(Row.BlocksBeforeStop);
-                          });
+            ConversionRun({Directory / "in.trk", Directory / "out.trk"}, [&](std::uint64_t Read,
+                                                                             std::uint64_t InAll) {
+                Seen.push_back(Read);
+                EXPECT_EQ(InAll, Input.size());
+                return Row.BlocksBeforeStop == 0 ||
+                       Seen.size() < static_cast<std::size_t>(Row.BlocksBeforeStop);
+            }).Outcome;
         EXPECT_EQ(Outcome, Row.Outcome);
         EXPECT_EQ(test::ReadFile(Directory / "out.trk") == "earlier",
                   Row.Outcome == RunOutcome::Cancelled);

@@ -157,7 +157,7 @@ std::string RunWithBlocks(const std::string& Input, IconState State, CommandType
         },
         "out", BlockSize + 1);
     TrackPass Pass(Reader, Writer);
-    Outcome = RemoveIcons(Pass, State, Command);
+    Outcome = RemoveIcons(Pass, State, Command).Outcome;
     Writer.Flush();
     return Output;
 }

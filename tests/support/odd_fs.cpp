@@ -1,39 +1,66 @@
 // A FUSE filesystem for the tests that passes every call to a backing folder, and can behave
 // as the odd filesystems tracks are kept on do: names matched without regard to case (with an
-// inode number for each spelling, as exFAT's FUSE driver gives), and changes of mode and owner
-// refused (as vfat, exFAT and some SFTP servers do), or slow (as a network folder can be).
+// inode number for each spelling, as exFAT's FUSE driver gives), changes of mode and owner
+// refused (as vfat, exFAT and some SFTP servers do), slow or dead (as a network folder can be),
+// or failing late writes at close (as NFS and a full quota do).
 //
-//   odd_fs BACKING MOUNTPOINT [--casefold] [--refuse-chmod] [--file-mode=OCTAL]
-//          [--create-mode=OCTAL] [--slow]
+//   odd_fs BACKING MOUNTPOINT [--casefold | --casefold-lower] [--refuse-chmod]
+//          [--file-mode=OCTAL] [--create-mode=OCTAL] [--slow] [--hang-reads] [--fail-close]
+//          [--flip-links]
 //
-// --file-mode reports that mode for every regular file; --create-mode creates every file with
-// that mode, whatever was asked; --slow waits 20 ms before each read. It runs in the
+// --casefold matches names as exFAT does, upper-casing each character (so final sigma and
+// sigma are one); --casefold-lower lower-cases them instead (so the Kelvin sign and k are
+// one). --file-mode reports that mode for every regular file; --create-mode creates every file
+// with that mode, whatever was asked; --slow waits 20 ms before each read; --hang-reads never
+// answers a read; --fail-close fails the close of a file written to with EIO; --flip-links
+// answers each look at a link whose target is "A|B" with A and B in turn. It runs in the
 // foreground until it is unmounted.
 #define FUSE_USE_VERSION 31
 #include <dirent.h>
 #include <fcntl.h>
 #include <fuse3/fuse.h>
-#include <strings.h>
+#include <fuse3/fuse_lowlevel.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <string>
 #include <vector>
 
 namespace {
 
+enum class Fold { None, Upper, Lower };
+
 struct Options {
     std::string Backing;
-    bool Casefold = false;
+    Fold Casefold = Fold::None;
+    bool HangReads = false;
+    bool FailClose = false;
+    bool FlipLinks = false;
     bool RefuseChmod = false;
     mode_t FileMode = 0;
     mode_t CreateMode = 0;
     bool Slow = false;
 } Settings;
+
+// Name with each character upper- or lower-cased, as the filesystem compares names.
+std::wstring Folded(const std::string& Name) {
+    std::wstring Wide(Name.size() + 1, L'\0');
+    const auto Length = std::mbstowcs(Wide.data(), Name.c_str(), Wide.size());
+    Wide.resize(Length == static_cast<std::size_t>(-1) ? 0 : Length);
+    for (auto& Character : Wide) {
+        Character = Settings.Casefold == Fold::Upper
+                        ? static_cast<wchar_t>(std::towupper(Character))
+                        : static_cast<wchar_t>(std::towlower(Character));
+    }
+    return Wide;
+}
 
 // Each part of Path is matched exactly where it exists, else without regard to case.
 std::string BackingPath(const char* Path) {
@@ -50,10 +77,12 @@ std::string BackingPath(const char* Path) {
             continue;
         }
         struct stat Status {};
-        if (Settings.Casefold && ::lstat((Result + "/" + Part).c_str(), &Status) != 0) {
+        if (Settings.Casefold != Fold::None &&
+            ::lstat((Result + "/" + Part).c_str(), &Status) != 0) {
             if (DIR* Folder = ::opendir(Result.c_str())) {
+                const std::wstring Wanted = Folded(Part);
                 while (const dirent* Item = ::readdir(Folder)) {
-                    if (::strcasecmp(Item->d_name, Part.c_str()) == 0) {
+                    if (!Wanted.empty() && Folded(Item->d_name) == Wanted) {
                         Part = Item->d_name;
                         break;
                     }
@@ -126,6 +155,13 @@ int Read(const char*, char* Buffer, size_t Size, off_t Offset, fuse_file_info* F
     if (Settings.Slow) {
         ::usleep(20000);
     }
+    // Until the filesystem goes away: a server that never answers.
+    while (Settings.HangReads) {
+        if (fuse_session_exited(fuse_get_session(fuse_get_context()->fuse)) != 0) {
+            return -EIO;
+        }
+        ::usleep(10000);
+    }
     const auto Count = ::pread(static_cast<int>(File->fh), Buffer, Size, Offset);
     return Count < 0 ? -errno : static_cast<int>(Count);
 }
@@ -133,6 +169,27 @@ int Read(const char*, char* Buffer, size_t Size, off_t Offset, fuse_file_info* F
 int Write(const char*, const char* Buffer, size_t Size, off_t Offset, fuse_file_info* File) {
     const auto Count = ::pwrite(static_cast<int>(File->fh), Buffer, Size, Offset);
     return Count < 0 ? -errno : static_cast<int>(Count);
+}
+
+// Called at each close of a descriptor: where asked, a file written to fails it.
+int Flush(const char*, fuse_file_info* File) {
+    const int Mode = ::fcntl(static_cast<int>(File->fh), F_GETFL);
+    return Settings.FailClose && Mode >= 0 && (Mode & O_ACCMODE) != O_RDONLY ? -EIO : 0;
+}
+
+int ReadLink(const char* Path, char* Buffer, size_t Size) {
+    std::string Target(4096, '\0');
+    const auto Length = ::readlink(BackingPath(Path).c_str(), Target.data(), Target.size());
+    if (Length < 0) {
+        return -errno;
+    }
+    Target.resize(static_cast<std::size_t>(Length));
+    static unsigned Looks = 0;
+    if (const auto Bar = Target.find('|'); Settings.FlipLinks && Bar != std::string::npos) {
+        Target = Looks++ % 2 == 0 ? Target.substr(0, Bar) : Target.substr(Bar + 1);
+    }
+    std::snprintf(Buffer, Size, "%s", Target.c_str());
+    return 0;
 }
 
 int Release(const char*, fuse_file_info* File) {
@@ -193,10 +250,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     Settings.Backing = argv[1];
+    std::setlocale(LC_CTYPE, "C.UTF-8");
     for (int At = 3; At < argc; ++At) {
         const std::string Option = argv[At];
         if (Option == "--casefold") {
-            Settings.Casefold = true;
+            Settings.Casefold = Fold::Upper;
+        } else if (Option == "--casefold-lower") {
+            Settings.Casefold = Fold::Lower;
+        } else if (Option == "--hang-reads") {
+            Settings.HangReads = true;
+        } else if (Option == "--fail-close") {
+            Settings.FailClose = true;
+        } else if (Option == "--flip-links") {
+            Settings.FlipLinks = true;
         } else if (Option == "--slow") {
             Settings.Slow = true;
         } else if (Option == "--refuse-chmod") {
@@ -216,6 +282,8 @@ int main(int argc, char** argv) {
     Operations.read = Read;
     Operations.write = Write;
     Operations.release = Release;
+    Operations.flush = Flush;
+    Operations.readlink = ReadLink;
     Operations.fsync = Sync;
     Operations.rename = Rename;
     Operations.link = Link;
@@ -227,7 +295,12 @@ int main(int argc, char** argv) {
     Operations.truncate = Truncate;
     Operations.utimens = SetTimes;
     Operations.statfs = FileSystemStatus;
-    std::vector<char*> Arguments = {argv[0], argv[2], const_cast<char*>("-f"),
-                                    const_cast<char*>("-s")};
+    std::vector<char*> Arguments = {argv[0], argv[2], const_cast<char*>("-f")};
+    // One thread, so that calls come in order; a hung read must not hold up the others.
+    if (!Settings.HangReads) {
+        Arguments.push_back(const_cast<char*>("-s"));
+    } else {
+        Arguments.push_back(const_cast<char*>("-omax_threads=8"));
+    }
     return fuse_main(static_cast<int>(Arguments.size()), Arguments.data(), &Operations, nullptr);
 }

@@ -322,8 +322,8 @@ class WindowTest : public QObject {
         InputField()->setText(Path("short.trk"));
         OutputField()->setText(Path("out.trk"));
         RemoveIcons();
-        QCOMPARE(Sink->Messages, QStringList{"No record section in 'short.trk': 'out.trk' is a "
-                                             "copy with the icons still on"});
+        QCOMPARE(Sink->Messages, QStringList{"'short.trk' was not converted (no record section): "
+                                             "'out.trk' is a copy with the icons still on"});
         QCOMPARE(ReadFile(Path("out.trk")), QByteArray("player W\r\nno record section\r\n"));
 
         InputField()->setText(Path("in.trk"));
@@ -540,12 +540,13 @@ class WindowTest : public QObject {
             QVERIFY(!QFileInfo::exists(Path("NoIcons_short.trk")));
             return;
         }
-        QCOMPARE(Sink->Messages,
-                 QStringList({"1 converted, 1 copied unchanged, 1 failed\npipe.trk: Can't open "
-                              "input track '" +
-                              Path("pipe.trk") +
-                              "': Not a regular file\nshort.trk: no record section, copied with "
-                              "the icons still on\ngood.trk: converted"}));
+        QCOMPARE(
+            Sink->Messages,
+            QStringList({"1 converted, 1 copied unchanged, 1 failed\npipe.trk: Can't open "
+                         "input track '" +
+                         Path("pipe.trk") +
+                         "': Not a regular file\nshort.trk: not converted (no record section): "
+                         "copied with the icons still on\ngood.trk: converted"}));
         QCOMPARE(Sink->Failures, QList<int>{1});
         QCOMPARE(ReadFile(Path("NoIcons_good.trk")), Track("  9 24 1 0\r\n"));
         QCOMPARE(ReadFile(Path("NoIcons_short.trk")), QByteArray("player W\r\n"));

@@ -1,13 +1,15 @@
 // What the windows decide without a toolkit, row by row: fields, lists, texts, arguments, Stop.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <string>
 #include <vector>
 
 #include "conversion/output_name.h"
-#include "tests/conversion/test_files.h"
+#include "tests/support/test_files.h"
 #include "window_logic/list_run.h"
-#include "window_logic/run_report.h"
+#include "window_logic/run_words.h"
 #include "window_logic/track_arguments.h"
 #include "window_logic/track_selection.h"
 
@@ -99,29 +101,52 @@ TEST(OutputName, EveryFrontEndNamesOutputsAlike) {
 #endif
 }
 
+// A result of Outcome, stopped for Why or failed for lack of a folder, as the engine reports it.
+TrackResult Done(RunOutcome Outcome, StopReason Why = StopReason::NoRecordSection,
+                 bool Flushed = true) {
+    TrackResult Result{Root + "a.trk", Root + "NoIcons_a.trk", {}};
+    Result.Result.Outcome = Outcome;
+    Result.Result.Stopped = Why;
+    if (Outcome == RunOutcome::Failed) {
+        Result.Result.Failed =
+            Failure{FailedStep::OpenInput, "a.trk", {}, Reason::FromErrno(ENOENT)};
+    }
+    if (!Flushed) {
+        Result.Result.NotOnDisk =
+            Failure{FailedStep::FlushFolder, "x.trk", "f", Reason::FromErrno(EIO)};
+    }
+    return Result;
+}
+
 TEST(RunReport, EveryOutcomeHasItsText) {
+    const std::string Copy = "'NoIcons_a.trk' is a copy with the icons still on";
+    const std::string Copied = "copied with the icons still on";
     const struct {
-        RunOutcome Outcome;
+        TrackResult Result;
         std::string Single;
         std::string InList;
     } Rows[] = {
-        {RunOutcome::Finished, "Finished Processing", "a.trk: converted"},
-        {RunOutcome::SameFile, "Input and Output Files Can't Be The Same File",
+        {Done(RunOutcome::Finished), "Finished Processing", "a.trk: converted"},
+        {Done(RunOutcome::SameFile), "Input and Output Files Can't Be The Same File",
          "a.trk: Input and Output Files Can't Be The Same File"},
-        {RunOutcome::Stopped,
-         "No record section in 'a.trk': 'NoIcons_a.trk' is a copy with the icons still on",
-         "a.trk: no record section, copied with the icons still on"},
-        {RunOutcome::Failed, "Can't open input track 'a.trk': reason",
-         "a.trk: Can't open input track 'a.trk': reason"},
-        {RunOutcome::Cancelled, "Stopped by the user: 'NoIcons_a.trk' was left as it was",
+        {Done(RunOutcome::Stopped), "'a.trk' was not converted (no record section): " + Copy,
+         "a.trk: not converted (no record section): " + Copied},
+        {Done(RunOutcome::Stopped, StopReason::LfLineEnds),
+         "'a.trk' was not converted (its lines end in LF only, not CR LF): " + Copy,
+         "a.trk: not converted (its lines end in LF only, not CR LF): " + Copied},
+        {Done(RunOutcome::Stopped, StopReason::PreambleCut),
+         "'a.trk' was not converted (the record section ends within 20 lines): " + Copy,
+         "a.trk: not converted (the record section ends within 20 lines): " + Copied},
+        {Done(RunOutcome::Failed), "Can't open input track 'a.trk': No such file or directory",
+         "a.trk: Can't open input track 'a.trk': No such file or directory"},
+        {Done(RunOutcome::Cancelled), "Stopped by the user: 'NoIcons_a.trk' was left as it was",
          "a.trk: stopped by the user, output left as it was"},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Single);
-        const TrackResult Result{Root + "a.trk", Root + "NoIcons_a.trk", Row.Outcome,
-                                 "Can't open input track 'a.trk': reason"};
-        EXPECT_EQ(SingleTrackMessage(Result, AsIs), Row.Single);
-        EXPECT_EQ(SummarizeList({Result}, {}, AsIs).Lines, std::vector<std::string>{Row.InList});
+        EXPECT_EQ(SingleTrackMessage(Row.Result, PlainQuotes(AsIs)), Row.Single);
+        EXPECT_EQ(SummarizeList({Row.Result}, {}, AsIs).Lines,
+                  std::vector<std::string>{Row.InList});
     }
 }
 
@@ -131,18 +156,25 @@ TEST(RunReport, AMissingTrackIsNamedAsTheCommandLineNamesIt) {
 }
 
 TEST(RunReport, SummaryCountsAndPutsFailuresFirst) {
+    const auto Named = [](const char* Track, RunOutcome Outcome) {
+        TrackResult Result = Done(Outcome);
+        Result.Track = Track;
+        Result.Result.Failed = Failure{FailedStep::ReadInput, "x", {}, Reason::InWords("why")};
+        return Result;
+    };
     const std::vector<TrackResult> Results = {
-        {"a.trk", "NoIcons_a.trk", RunOutcome::Finished, ""},
-        {"b.trk", "NoIcons_b.trk", RunOutcome::Stopped, ""},
-        {"c.trk", "NoIcons_c.trk", RunOutcome::Failed, "why"},
-        {"d.trk", "NoIcons_d.trk", RunOutcome::Finished, ""},
+        Named("a.trk", RunOutcome::Finished),
+        Named("b.trk", RunOutcome::Stopped),
+        Named("c.trk", RunOutcome::Failed),
+        Named("d.trk", RunOutcome::Finished),
     };
     const Report Summary = SummarizeList(Results, {"e.trk"}, AsIs);
     EXPECT_EQ(Summary.Headline,
               "2 converted, 1 copied unchanged, 1 failed, 1 not converted (stopped)");
     EXPECT_EQ(Summary.Lines,
               (std::vector<std::string>{
-                  "c.trk: why", "b.trk: no record section, copied with the icons still on",
+                  "c.trk: Can't read input track 'x': why",
+                  "b.trk: not converted (no record section): copied with the icons still on",
                   "a.trk: converted", "d.trk: converted", "e.trk: not converted"}));
     EXPECT_EQ(Summary.Failed, 1u);
     EXPECT_EQ(SummarizeList({Results[0]}, {}, AsIs).Failed, 0u);
@@ -220,7 +252,7 @@ TEST_F(Files, StopStartsNoOtherTrack) {
         Running.Run();
         std::vector<RunOutcome> Outcomes;
         for (const auto& Result : Running.Results()) {
-            Outcomes.push_back(Result.Outcome);
+            Outcomes.push_back(Result.Result.Outcome);
         }
         EXPECT_EQ(Outcomes, Row.Outcomes);
         EXPECT_EQ(Running.NotConverted().size(), Row.NotConverted);
@@ -246,7 +278,7 @@ TEST(ListRun, ProgressCountsBytesWithinTracksAndTracksInTheList) {
         EXPECT_EQ(ProgressPermille(Row.Now), Row.Permille);
     }
     EXPECT_EQ(ProgressLabel(Two, AsIs), "Converting a.trk (track 1 of 2)\xe2\x80\xa6");
-    EXPECT_EQ(SingleResult(Two).Outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(SingleResult(Two).Result.Outcome, RunOutcome::Cancelled);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tests/conversion/system_call_filter.h"
+#include "tests/support/system_call_filter.h"
 
 #include <fcntl.h>
 #include <linux/filter.h>

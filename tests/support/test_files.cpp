@@ -1,4 +1,4 @@
-#include "tests/conversion/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,6 +8,8 @@
 #include <random>
 #include <stdexcept>
 #include <vector>
+
+#include "window_logic/run_words.h"
 
 namespace quellmark::test {
 
@@ -80,11 +82,17 @@ std::string MakeTrack(std::string_view Body) {
     return TrackHead() + std::string(Body);
 }
 
+std::string ReasonOf(const RunResult& Done) {
+    const auto& Failed = Done.Failed ? Done.Failed : Done.NotOnDisk;
+    return Failed ? FailureText(*Failed, PlainQuotes([](const std::string& Path) { return Path; }))
+                  : std::string();
+}
+
 std::string Convert(std::string_view Input, IconState State, CommandType Command,
                     RunOutcome& Outcome) {
     const TemporaryDirectory Directory;
     WriteFile(Directory / "in.trk", Input);
-    Outcome = ConversionRun({Directory / "in.trk", Directory / "out.trk", State, Command});
+    Outcome = ConversionRun({Directory / "in.trk", Directory / "out.trk", State, Command}).Outcome;
     return std::filesystem::exists(FromUtf8(Directory / "out.trk"))
                ? ReadFile(Directory / "out.trk")
                : std::string("<no output>");

@@ -40,6 +40,9 @@ std::string ReadFile(const std::string& Path);
 // preamble, then Body as it stands.
 std::string MakeTrack(std::string_view Body);
 
+// The failure a run reports, in the windows' words; empty when there is none.
+std::string ReasonOf(const RunResult& Done);
+
 // Runs a conversion of Input held in a temporary directory and returns the output file's
 // content; Outcome receives the run's outcome.
 std::string Convert(std::string_view Input, IconState State, CommandType Command,

@@ -1,4 +1,4 @@
-#include "tests/conversion/child_process.h"
+#include "tests/support/child_process.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,0 +1,13 @@
+#include "conversion/failure.h"
+
+namespace quellmark {
+
+void ThrowFailure(FailedStep Step, const std::string& Path, Reason Why, const std::string& Folder) {
+    throw TrackFileError({Step, Path, Folder, std::move(Why)});
+}
+
+void ThrowFileError(FailedStep Step, const std::string& Path, int ErrorNumber) {
+    ThrowFailure(Step, Path, Reason::FromErrno(ErrorNumber));
+}
+
+}  // namespace quellmark

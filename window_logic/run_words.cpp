@@ -1,0 +1,209 @@
+#include "window_logic/run_words.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "conversion/output_name.h"
+#include "conversion/system_error_text.h"
+
+namespace quellmark {
+namespace {
+
+std::string Count(std::size_t Number, const char* What) {
+    return std::to_string(Number) + " " + What;
+}
+
+// What was being done, with the track and, for the steps done in it, the folder.
+std::string StepText(const Failure& Failed, const QuoteFunction& Quote) {
+    const std::string Track = Quote(Failed.Path);
+    const std::string Folder = Quote(Failed.Folder);
+    switch (Failed.Step) {
+        case FailedStep::OpenInput:
+            return "Can't open input track " + Track;
+        case FailedStep::ReadInput:
+            return "Can't read input track " + Track;
+        case FailedStep::ConvertInput:
+            return "Can't convert input track " + Track;
+        case FailedStep::CreateOutput:
+            return "Can't create output track " + Track;
+        case FailedStep::ReplaceOutput:
+            return "Can't replace output track " + Track;
+        case FailedStep::WriteOutput:
+            return "Can't write output track " + Track;
+        case FailedStep::KeepPermissions:
+            return "Can't keep the permissions of output track " + Track;
+        case FailedStep::OpenOutputFolder:
+            return "Can't open folder " + Folder + " of output track " + Track;
+        case FailedStep::CreateInFolder:
+            return "Can't create a file in folder " + Folder + " for output track " + Track;
+        case FailedStep::ReplaceInFolder:
+            return "Can't replace a file in folder " + Folder + " for output track " + Track;
+        case FailedStep::FlushFolder:
+            return "Can't flush to disk folder " + Folder + " for output track " + Track;
+    }
+    return "Can't convert input track " + Track;
+}
+
+std::string StopReasonText(StopReason Why) {
+    switch (Why) {
+        case StopReason::LfLineEnds:
+            return "its lines end in LF only, not CR LF";
+        case StopReason::PreambleCut:
+            return "the record section ends within 20 lines";
+        case StopReason::NoRecordSection:
+            break;
+    }
+    return "no record section";
+}
+
+}  // namespace
+
+QuoteFunction PlainQuotes(const ShowFunction& Show) {
+    return [Show](const std::string& Name) { return "'" + Show(Name) + "'"; };
+}
+
+std::string ReasonText(const Reason& Why) {
+    switch (Why.Of) {
+        case Reason::Kind::Errno:
+            return std::strerror(static_cast<int>(Why.Code));
+        case Reason::Kind::System:
+            return SystemErrorText(Why.Code);
+        case Reason::Kind::Text:
+            return Why.Text;
+        case Reason::Kind::Named:
+            break;
+    }
+    switch (Why.Named) {
+        case NamedReason::NotRegularFile:
+            return "Not a regular file";
+        case NamedReason::ChangedWhileOpened:
+            return "Changed while it was opened";
+        case NamedReason::DanglingLink:
+            return "Symbolic link to a file that does not exist";
+        case NamedReason::InUse:
+            return "In use by another program";
+        case NamedReason::Unknown:
+            break;
+    }
+    return "Unknown failure";
+}
+
+std::string FailureText(const Failure& Failed, const QuoteFunction& Quote) {
+    return StepText(Failed, Quote) + ": " + ReasonText(Failed.Why);
+}
+
+std::string SameFileText() {
+    return "Input and Output Files Can't Be The Same File";
+}
+
+std::string StoppedText(const TrackResult& Done, const QuoteFunction& Quote) {
+    return Quote(Done.Track) + " was not converted (" + StopReasonText(Done.Result.Stopped) +
+           "): " + Quote(Done.Output) + " is a copy with the icons still on";
+}
+
+std::string NotOnDiskText(const TrackResult& Done, const QuoteFunction& Quote) {
+    return Quote(Done.Output) + " is in place, but may not survive a crash: " +
+           FailureText(*Done.Result.NotOnDisk, Quote);
+}
+
+std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quote) {
+    std::string Message;
+    switch (Done.Result.Outcome) {
+        case RunOutcome::Finished:
+            Message = "Finished Processing";
+            break;
+        case RunOutcome::SameFile:
+            return SameFileText();
+        case RunOutcome::Stopped:
+            // The names alone: the window shows the folders already.
+            Message =
+                StoppedText({FileNameOf(Done.Track), FileNameOf(Done.Output), Done.Result}, Quote);
+            break;
+        case RunOutcome::Cancelled:
+            return "Stopped by the user: " + Quote(FileNameOf(Done.Output)) + " was left as it was";
+        case RunOutcome::Failed:
+            return Done.Result.Failed ? FailureText(*Done.Result.Failed, Quote)
+                                      : "Can't convert input track " + Quote(Done.Track);
+    }
+    if (Done.Result.NotOnDisk) {
+        Message += "\n\n" + NotOnDiskText(Done, Quote);
+    }
+    return Message;
+}
+
+bool PathExists(const std::string& Path) {
+    std::error_code Error;
+    const auto Status = std::filesystem::symlink_status(
+        std::filesystem::path(std::u8string(Path.begin(), Path.end())), Error);
+    return !Error && Status.type() != std::filesystem::file_type::not_found;
+}
+
+std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show) {
+    return FailureText({FailedStep::OpenInput, Track, {}, Reason::FromErrno(ENOENT)},
+                       PlainQuotes(Show));
+}
+
+Report SummarizeList(const std::vector<TrackResult>& Results,
+                     const std::vector<std::string>& NotConverted, const ShowFunction& Show) {
+    const QuoteFunction Quote = PlainQuotes(Show);
+    std::vector<std::string> Failed, Copied, Converted;
+    for (const auto& Done : Results) {
+        const std::string Name = Show(FileNameOf(Done.Track)) + ": ";
+        switch (Done.Result.Outcome) {
+            case RunOutcome::Finished:
+                Converted.push_back(Name + "converted");
+                break;
+            case RunOutcome::Stopped:
+                Copied.push_back(Name + "not converted (" + StopReasonText(Done.Result.Stopped) +
+                                 "): copied with the icons still on");
+                break;
+            case RunOutcome::SameFile:
+                Failed.push_back(Name + SameFileText());
+                break;
+            case RunOutcome::Cancelled:
+                Failed.push_back(Name + "stopped by the user, output left as it was");
+                break;
+            case RunOutcome::Failed:
+                Failed.push_back(Name + (Done.Result.Failed
+                                             ? FailureText(*Done.Result.Failed, Quote)
+                                             : "Can't convert input track " + Quote(Done.Track)));
+                break;
+        }
+        if (Done.Result.NotOnDisk) {
+            Failed.push_back(Name + NotOnDiskText(Done, Quote));
+        }
+    }
+    Report Summary;
+    Summary.Failed = Failed.size();
+    Summary.Headline = Count(Converted.size(), "converted") + ", " +
+                       Count(Copied.size(), "copied unchanged") + ", " +
+                       Count(Failed.size(), "failed");
+    if (!NotConverted.empty()) {
+        Summary.Headline += ", " + Count(NotConverted.size(), "not converted (stopped)");
+    }
+    for (const auto* Group : {&Failed, &Copied, &Converted}) {
+        Summary.Lines.insert(Summary.Lines.end(), Group->begin(), Group->end());
+    }
+    for (const auto& Track : NotConverted) {
+        Summary.Lines.push_back(Show(FileNameOf(Track)) + ": not converted");
+    }
+    return Summary;
+}
+
+Report ListQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show) {
+    Report Question;
+    for (const auto& Run : Runs) {
+        if (PathExists(Run.OutputPath)) {
+            Question.Lines.push_back(Show(Run.OutputPath));
+        }
+    }
+    const std::size_t Existing = Question.Lines.size();
+    Question.Headline = "Convert these " + std::to_string(Runs.size()) +
+                        " tracks with the options now selected? " +
+                        (Existing == 1 ? "One output exists and will be replaced."
+                                       : Count(Existing, "outputs exist and will be replaced."));
+    return Question;
+}
+
+}  // namespace quellmark

@@ -1,0 +1,66 @@
+// Every word the program says of a run: a failure, a single track's outcome, the summary of a
+// list and the question before it. The command line and both windows say it alike; they only
+// differ in how a name is shown.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "conversion/failure.h"
+#include "conversion/run.h"
+#include "window_logic/name_display.h"
+
+namespace quellmark {
+
+// The name between single quotes, as the windows show it.
+QuoteFunction PlainQuotes(const ShowFunction& Show);
+
+struct TrackResult {
+    std::string Track;   // the input's path
+    std::string Output;  // the output's path
+    RunResult Result;
+};
+
+// "<what was being done> '<track>'[ in folder '<folder>']: <reason>".
+std::string FailureText(const Failure& Failed, const QuoteFunction& Quote);
+std::string ReasonText(const Reason& Why);
+
+// What a track that Stopped left: why it was not converted, and that its output is a copy.
+std::string StoppedText(const TrackResult& Done, const QuoteFunction& Quote);
+
+// What a track whose folder could not be flushed left: the new output in place, perhaps not for
+// good.
+std::string NotOnDiskText(const TrackResult& Done, const QuoteFunction& Quote);
+
+// The message after a single track in a window: "Finished Processing", the same-file text,
+// the reason of a failure, or what a track without a record section and a stopped run leave
+// behind.
+std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quote);
+
+// The text of a refusal to write a track over itself.
+std::string SameFileText();
+
+// A short first line with the counts, and a line per track below it, failures first.
+struct Report {
+    std::string Headline;
+    std::vector<std::string> Lines;
+    std::size_t Failed = 0;  // the first lines that are failures
+};
+
+// After a list: every track's result, and the tracks a Stop left unconverted.
+Report SummarizeList(const std::vector<TrackResult>& Results,
+                     const std::vector<std::string>& NotConverted, const ShowFunction& Show);
+
+// Before a list: asks whether to replace the outputs that exist; empty Lines when none does,
+// and then there is nothing to ask.
+Report ListQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show);
+
+// What a window says at start of a track named on its command line that names no file, in
+// the words quellmark-convert uses.
+std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show);
+
+// Whether anything, even a link to nothing, has the name Path.
+bool PathExists(const std::string& Path);
+
+}  // namespace quellmark
