@@ -1,8 +1,6 @@
 // quellmark-convert's start on Windows: the command line as the system has it, in UTF-16, made
-// UTF-8 for the program, a console that shows UTF-8 messages as they are, and standard input
-// and output that carry tracks byte for byte (text mode would turn CR LF into LF).
-#include <fcntl.h>
-#include <io.h>
+// UTF-8 for the program, and a console that shows UTF-8 messages as they are. Tracks on the
+// standard streams go through the file layer's handles, never the C library's text mode.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,11 +13,19 @@
 
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
     std::vector<std::string> Arguments;
     for (int At = 0; At < argc; ++At) {
-        Arguments.push_back(quellmark::Utf8Text(argv[At]));
+        const auto Argument = quellmark::ValidUtf8Text(argv[At]);
+        // Half a surrogate pair would become U+FFFD and so name another file.
+        if (!Argument) {
+            std::fprintf(stderr,
+                         "quellmark-convert: '%s': not a name Windows can give a file (half of a "
+                         "UTF-16 surrogate pair)\nTry 'quellmark-convert --help' for more "
+                         "information.\n",
+                         quellmark::ShownUtf8Text(argv[At]).c_str());
+            return 2;
+        }
+        Arguments.push_back(*Argument);
     }
     return quellmark::RunConvertProgram(Arguments);
 }

@@ -22,7 +22,9 @@ int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, PWSTR, int Show) {
     LPWSTR* Words = CommandLineToArgvW(GetCommandLineW(), &Count);
     std::vector<std::string> Arguments;
     for (int At = 1; At < Count; ++At) {
-        Arguments.push_back(quellmark::Utf8Text(Words[At]));
+        // A name with half a surrogate pair names no file: shown as it is, it is reported.
+        Arguments.push_back(
+            quellmark::ValidUtf8Text(Words[At]).value_or(quellmark::ShownUtf8Text(Words[At])));
     }
     LocalFree(Words);
 

@@ -24,7 +24,8 @@ struct Result {
 };
 
 // Runs the program with Arguments in Folder, under the command Wrapper when one is given;
-// standard input and output are the files Input and Output in Folder when they are named.
+// standard input and output are the files Input and Output when they are named, Output
+// appended to when it starts with ">>".
 Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arguments,
                   const std::vector<std::string>& Wrapper = {}, const std::string& Input = {},
                   const std::string& Output = {}) {
@@ -42,7 +43,9 @@ Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arg
         if (!Input.empty() && freopen(Input.c_str(), "rb", stdin) == nullptr) {
             _exit(127);
         }
-        if (!Output.empty() && freopen(Output.c_str(), "wb", stdout) == nullptr) {
+        const bool Append = Output.rfind(">>", 0) == 0;
+        if (!Output.empty() && freopen(Output.substr(Append ? 2 : 0).c_str(), Append ? "ab" : "wb",
+                                       stdout) == nullptr) {
             _exit(127);
         }
         std::vector<char*> Argv;
@@ -191,7 +194,11 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
     WriteFile(Folder / "sub/a.trk", Track);
     WriteFile(Folder / "NoIcons_old.trk", Track);
     std::filesystem::create_symlink("missing.trk", Folder / "dangling.trk");
+    std::filesystem::create_symlink("a.trk", Folder / "link.trk");
+    WriteFile(Folder / "sub/short.trk", "player W\r\n");
+    WriteFile(Folder / "-x.trk", Track);
     const std::string P = "quellmark-convert: ";
+    const std::string Try = "Try 'quellmark-convert --help' for more information.\n";
     const struct {
         const char* Name;
         std::vector<std::string> Arguments;
@@ -205,6 +212,17 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          P + "will not overwrite just-created 'out/NoIcons_a.trk' with 'sub/a.trk'\n",
          "NoIcons_a.trk"},
         {"a track given twice", {"-d", "out", "a.trk", "./a.trk"}, 0, "", "NoIcons_a.trk"},
+        {"a track and a link to it", {"-d", "out", "a.trk", "link.trk"}, 0, "", "NoIcons_a.trk"},
+        {"two copies to one output",
+         {"-q", "-d", "out", "short.trk", "sub/short.trk"},
+         1,
+         P + "will not overwrite just-created 'out/NoIcons_short.trk' with 'sub/short.trk'\n",
+         "NoIcons_short.trk"},
+        {"a track named like an option after --",
+         {"-d", "out", "--", "-x.trk"},
+         0,
+         "",
+         "NoIcons_-x.trk"},
         {"an output of an earlier call",
          {"-d", "out", "NoIcons_old.trk"},
          0,
@@ -242,6 +260,51 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          1,
          P + "Can't open folder 'none' of output track 'none/NoIcons_x'$'\\033'']0;PWNED'$'"
              "\\a\\n''.trk': No such file or directory\n",
+         ""},
+        {"a name with DEL",
+         {"-d", "out", "del\x7f.trk"},
+         1,
+         P + "Can't open input track 'del'$'\\177''.trk': No such file or directory\n",
+         ""},
+        {"a name that starts with a control character",
+         {"-d", "out", "\x01start.trk"},
+         1,
+         P + "Can't open input track $'\\001''start.trk': No such file or directory\n",
+         ""},
+        {"a name with a C1 control character",
+         {"-d", "out",
+          "a\xc2\x9b"
+          "31m.trk"},
+         1,
+         P + "Can't open input track 'a'$'\\302\\233''31m.trk': No such file or directory\n",
+         ""},
+        {"the count of one track",
+         {"-v", "-d", "out", "a.trk"},
+         0,
+         P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
+             "1 track: 1 converted, 0 copied unchanged, 0 failed\n",
+         "NoIcons_a.trk"},
+        {"an output that exists",
+         {"-o", "short.trk", "a.trk"},
+         1,
+         P + "output track 'short.trk' already exists; use --force to replace it\n",
+         ""},
+        {"the counts with a skipped track",
+         {"-v", "-d", "out", "a.trk", "NoIcons_old.trk"},
+         0,
+         P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
+             "'NoIcons_old.trk' already has the NoIcons_ prefix -- unchanged\n" + P +
+             "2 tracks: 1 converted, 0 copied unchanged, 0 failed, 1 skipped\n",
+         "NoIcons_a.trk"},
+        {"an empty output folder",
+         {"-d", "", "a.trk"},
+         2,
+         P + "--output-dir needs a DIR, not an empty name\n" + Try,
+         ""},
+        {"standard input into a folder",
+         {"-d", "out", "-"},
+         2,
+         P + "standard input (-) has no name to give its output in --output-dir\n" + Try,
          ""},
         {"the counts at the end",
          {"-v", "-d", "out", "a.trk", "short.trk", "none.trk"},
@@ -291,22 +354,93 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
     }
 }
 
-TEST_F(ConvertProgram, ConvertsBetweenStandardInputAndOutput) {
+// "-" is a stream, and only "-": standard input and output, never the input written into itself.
+TEST_F(ConvertProgram, ConvertsThroughTheStandardStreams) {
+    const std::string P = "quellmark-convert: ";
+    const std::string SameFile = ": Input and Output Files Can't Be The Same File\n";
     const struct {
         const char* Name;
         std::vector<std::string> Arguments;
-        std::string Input;  // a file in the folder as standard input, if any
+        std::string Input;   // standard input, a file in the folder
+        std::string Output;  // standard output, a file in the folder (">>" appends)
+        int Status;
+        std::string Messages;
+        std::string Written;  // the file that holds the converted track
     } Rows[] = {
-        {"standard input to standard output", {"-"}, "a.trk"},
-        {"a track to standard output", {"-o", "-", "a.trk"}, ""},
+        {"standard input to standard output",
+         {"-"},
+         "a.trk",
+         "out/stdout.trk",
+         0,
+         "",
+         "out/stdout.trk"},
+        {"a track to standard output",
+         {"-o", "-", "a.trk"},
+         "",
+         "out/stdout.trk",
+         0,
+         "",
+         "out/stdout.trk"},
+        {"standard input to a named output",
+         {"-o", "out/b.trk", "-"},
+         "a.trk",
+         "out/stdout.trk",
+         0,
+         "",
+         "out/b.trk"},
+        {"a track appended to itself",
+         {"-o", "-", "a.trk"},
+         "",
+         ">>a.trk",
+         1,
+         P + "'a.trk' and 'standard output'" + SameFile,
+         ""},
+        {"standard input appended to itself",
+         {"-"},
+         "a.trk",
+         ">>a.trk",
+         1,
+         P + "'standard input' and 'standard output'" + SameFile,
+         ""},
+        {"a device to standard output",
+         {"-o", "-", "/dev/zero"},
+         "",
+         "out/stdout.trk",
+         1,
+         P + "Can't open input track '/dev/zero': Not a regular file\n",
+         ""},
+        {"a folder to standard output",
+         {"-o", "-", "out"},
+         "",
+         "out/stdout.trk",
+         1,
+         P + "Can't open input track 'out': Is a directory\n",
+         ""},
+        {"standard output that is full",
+         {"-o", "-", "a.trk"},
+         "",
+         "/dev/full",
+         1,
+         P + "Can't write output track 'standard output': No space left on device\n",
+         ""},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
+        std::filesystem::remove_all(Folder / "out");
+        std::filesystem::create_directory(Folder / "out");
+        const bool Device = Row.Output.rfind("/dev/", 0) == 0;
+        const bool Append = Row.Output.rfind(">>", 0) == 0;
         const auto Got =
             RunProgram(Folder / "", Row.Arguments, {}, Row.Input.empty() ? "" : Folder / Row.Input,
-                       Folder / "out/stdout.trk");
-        EXPECT_EQ(Got.Status, 0) << Got.Messages;
-        EXPECT_EQ(ReadFile(Folder / "out/stdout.trk"), Converted());
+                       Device   ? Row.Output
+                       : Append ? ">>" + (Folder / Row.Output.substr(2))
+                                : Folder / Row.Output);
+        EXPECT_EQ(Got.Status, Row.Status);
+        EXPECT_EQ(Got.Messages, Row.Messages);
+        EXPECT_EQ(ReadFile(Folder / "a.trk"), Track);
+        if (!Row.Written.empty()) {
+            EXPECT_EQ(ReadFile(Folder / Row.Written), Converted());
+        }
     }
 }
 

@@ -359,6 +359,23 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
     }
 }
 
+// A signal the program ignores (SIGHUP under nohup) is still ignored while a named temporary
+// file is written.
+TEST_F(RunFailure, AnIgnoredHangupLetsTheRunFinish) {
+    EXPECT_EQ(InChild([&] {
+                  if (!test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
+                      return std::string("no filter");
+                  }
+                  signal(SIGHUP, SIG_IGN);
+                  const RunResult Done = ConversionRun(
+                      {Directory / "in.trk", Directory / "earlier.trk"},
+                      [](std::uint64_t, std::uint64_t) { return kill(getpid(), SIGHUP) == 0; });
+                  return Report(Done.Outcome, test::ReasonOf(Done));
+              }),
+              Report(RunOutcome::Finished));
+    EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk");
+}
+
 TEST_F(RunFailure, ANextRunRemovesLeftoversAndNothingElse) {
     // A live run's temporary file, held locked by a process that goes on.
     WriteFile(Directory / ".quellmark-0000000000ff", "");
@@ -429,6 +446,12 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
          RunOutcome::Failed,
          "Can't write output track '" + Earlier + "': Input/output error",
          "earlier output\r\n"},
+        // Who may read the track is not given up with the ACL.
+        {"the ACL cannot be kept",
+         {{__NR_fsetxattr, EOPNOTSUPP}},
+         RunOutcome::Failed,
+         "Can't keep the permissions of output track '" + Earlier + "': Operation not supported",
+         "earlier output\r\n"},
         // The new track is in place by then, but it may not survive a crash: the run says so,
         // and does not call itself failed, which would say the earlier file is still there.
         {"folder sync fails",
@@ -438,9 +461,12 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
              "' for output track '" + Earlier + "': Input/output error",
          Converted},
     };
+    const std::string Acl = NamedUserAcl(65534);
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         WriteFile(Earlier, "earlier output\r\n");
+        ASSERT_EQ(setxattr(Earlier.c_str(), "system.posix_acl_access", Acl.data(), Acl.size(), 0),
+                  0);
         EXPECT_EQ(InChild([&] {
                       if (!test::RefuseSystemCalls(Row.Refused)) {
                           return std::string("no filter");
@@ -677,6 +703,47 @@ TEST_F(RunFailureAsRoot, LetsNoOneIn) {
     int Status = 0;
     waitpid(Watcher, &Status, 0);
     EXPECT_EQ(WEXITSTATUS(Status), 0) << "another user read a file in the folder";
+}
+
+TEST_F(RunFailureAsRoot, WritesWhereverTheUserMay) {
+    const std::string Closed = Directory / "closed";
+    fs::create_directory(Closed);
+    WriteFile(Closed + "/old.trk", "earlier output\r\n");
+    WriteFile(Closed + "/case.trk", Track);
+    WriteFile(Closed + "/CASE.trk", "another track\r\n");
+    for (const char* Name : {"old.trk", "case.trk", "CASE.trk"}) {
+        ASSERT_EQ(chown((Closed + "/" + Name).c_str(), 65534, 65534), 0);
+    }
+    // Written and searched, but not listed, by the user nobody.
+    fs::permissions(Closed, fs::perms(0333));
+    const struct {
+        const char* Name;
+        std::string Input;
+        std::string Output;
+    } Rows[] = {
+        {"a new file in a folder that cannot be listed", Directory / "in.trk", Closed + "/new.trk"},
+        {"a file replaced there", Directory / "in.trk", Closed + "/old.trk"},
+        {"names that differ in case there", Closed + "/case.trk", Closed + "/CASE.trk"},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        EXPECT_EQ(RunAsNobody(Row.Input, Row.Output), Report(RunOutcome::Finished));
+        EXPECT_EQ(ReadFile(Row.Output).substr(0, 20), Track.substr(0, 20));
+    }
+    EXPECT_EQ(ReadFile(Closed + "/case.trk"), Track);
+    fs::permissions(Closed, fs::perms(0755));
+    EXPECT_EQ(test::TemporaryDirectory::ListingOf(Closed), "CASE.trk|case.trk|new.trk|old.trk");
+
+    // A path directly under the root folder, and no /proc there.
+    EXPECT_EQ(InChild([&] {
+                  if (chroot(Directory.Path().c_str()) != 0 || chdir("/") != 0) {
+                      return std::string("no chroot");
+                  }
+                  return Report(Run("/in.trk", "/new.trk"), Reason) +
+                         Report(Run("/in.trk", "/earlier.trk"), Reason);
+              }),
+              Report(RunOutcome::Finished) + Report(RunOutcome::Finished));
+    EXPECT_EQ(ReadFile(Directory / "new.trk"), ReadFile(Directory / "earlier.trk"));
 }
 
 TEST_F(RunFailureAsRoot, NamesTheFolderThatRefuses) {

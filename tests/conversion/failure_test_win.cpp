@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "conversion/run.h"
+#include "conversion/system_error_text.h"
 #include "conversion/windows/long_path.h"
 #include "tests/support/test_files.h"
 #include "windows_text/windows_text.h"
@@ -99,26 +101,61 @@ TEST_F(WindowsRun, KeepsTheEarlierOutputWhenItCannotBeReplaced) {
         std::string Output;
         std::string Message;  // its start: the reason is the system's text
         DWORD Attributes;
-        bool Locked;
+        std::string Held;  // a file another program holds open, sharing nothing
+        DWORD HeldFor;
     } Rows[] = {
-        {"read-only earlier output", Input, Earlier,
-         "Can't create output track '" + Earlier + "': ", FILE_ATTRIBUTE_READONLY, false},
-        {"earlier output held open by another program", Input, Earlier, "Can't ", 0, true},
-        {"kept although it exists", Input, Earlier,
-         "Can't create output track '" + Earlier + "': File exists", 0, false},
-        {"no room in the folder", Sparse, Directory / "out.trk",
-         "Can't create a file in folder '" + Directory.Path() + "' for output track '", 0, false},
-        {"missing folder", Input, Directory / "none/out.trk",
-         "Can't open folder '" + (Directory / "none") + "' of output track '", 0, false},
+        {"read-only earlier output",
+         Input,
+         Earlier,
+         "Can't create output track '" + Earlier + "': ",
+         FILE_ATTRIBUTE_READONLY,
+         {},
+         0},
+        {"earlier output held open by another program", Input, Earlier,
+         "Can't replace output track '" + Earlier + "': In use by another program", 0, Earlier,
+         GENERIC_READ},
+        {"input held open for writing by another program", Input, Earlier,
+         "Can't open input track '" + Input + "': In use by another program", 0, Input,
+         GENERIC_WRITE},
+        {"kept although it exists",
+         Input,
+         Earlier,
+         "Can't create output track '" + Earlier + "': File exists",
+         0,
+         {},
+         0},
+        {"no room in the folder",
+         Sparse,
+         Directory / "out.trk",
+         "Can't create a file in folder '" + Directory.Path() + "' for output track '",
+         0,
+         {},
+         0},
+        {"missing folder",
+         Input,
+         Directory / "none/out.trk",
+         "Can't open folder '" + (Directory / "none") + "' of output track '" +
+             (Directory / "none/out.trk") + "': " + SystemErrorText(ERROR_PATH_NOT_FOUND),
+         0,
+         {},
+         0},
+        {"missing folder named with a closing backslash",
+         Input,
+         Directory.Path() + "\\none\\",
+         "Can't create output track '" + Directory.Path() +
+             "\\none\\': " + SystemErrorText(ERROR_PATH_NOT_FOUND),
+         0,
+         {},
+         0},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         if (Row.Attributes != 0) {
             SetFileAttributesW(WideText(Earlier).c_str(), Row.Attributes);
         }
-        HANDLE Holder = Row.Locked ? CreateFileW(WideText(Earlier).c_str(), GENERIC_READ, 0,
-                                                 nullptr, OPEN_EXISTING, 0, nullptr)
-                                   : INVALID_HANDLE_VALUE;
+        HANDLE Holder = !Row.Held.empty() ? CreateFileW(WideText(Row.Held).c_str(), Row.HeldFor, 0,
+                                                        nullptr, OPEN_EXISTING, 0, nullptr)
+                                          : INVALID_HANDLE_VALUE;
         const bool Keep = std::string(Row.Name) == "kept although it exists";
         EXPECT_EQ(Run(Row.Input, Row.Output, Keep ? ExistingOutput::Keep : ExistingOutput::Replace),
                   RunOutcome::Failed);
@@ -129,6 +166,58 @@ TEST_F(WindowsRun, KeepsTheEarlierOutputWhenItCannotBeReplaced) {
         SetFileAttributesW(WideText(Earlier).c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(ReadFile(Earlier), "earlier output\r\n");
         EXPECT_EQ(Directory.Listing(), "earlier.trk|sparse.trk|tracks");
+    }
+}
+
+TEST(LongPath, NamesWhatTheSystemNames) {
+    const struct {
+        std::wstring Got;
+        std::wstring Expected;
+    } Rows[] = {
+        {LongPath("\\\\server\\share\\a.trk"), L"\\\\?\\UNC\\server\\share\\a.trk"},
+        {LongPath("C:\\a\\..\\b.trk"), L"\\\\?\\C:\\b.trk"},
+        {LongPath("C:/a/b.trk"), L"\\\\?\\C:\\a\\b.trk"},
+        {LongFolderOf(L"\\\\?\\C:\\x.trk"), L"\\\\?\\C:\\"},
+        {LongFolderOf(L"\\\\?\\C:\\d\\x.trk"), L"\\\\?\\C:\\d"},
+        {LongFolderOf(L"\\\\?\\UNC\\s\\h\\x.trk"), L"\\\\?\\UNC\\s\\h\\"},
+        {LongFolderOf(L"\\\\?\\UNC\\s\\h\\d\\x.trk"), L"\\\\?\\UNC\\s\\h\\d"},
+    };
+    for (const auto& Row : Rows) {
+        EXPECT_EQ(Utf8Text(Row.Got), Utf8Text(Row.Expected));
+    }
+}
+
+TEST_F(WindowsRun, WritesIntoADrivesRootFolder) {
+    const std::string Root = Directory.Path().substr(0, 3);
+    ASSERT_EQ(Root.substr(1), ":\\");
+    const std::string Output = Root + "quellmark-" + std::to_string(GetCurrentProcessId()) + ".trk";
+    for (const char* Round : {"new", "replaced"}) {
+        EXPECT_EQ(Run(Directory / "tracks/a.trk", Output), RunOutcome::Finished)
+            << Round << ": " << Reason;
+    }
+    EXPECT_EQ(ReadFile(Output), Converted());
+    DeleteFileW(WideText(Output).c_str());
+}
+
+TEST_F(WindowsRun, AFileThatAppearsIsKeptUnlessReplacingWasAsked) {
+    const std::string Output = Directory / "new.trk";
+    for (const auto IfExists : {ExistingOutput::Keep, ExistingOutput::Replace}) {
+        DeleteFileW(WideText(Output).c_str());
+        bool Made = false;
+        const RunResult Done = ConversionRun(
+            {Directory / "tracks/a.trk", Output, IconState::Full, CommandType::Views, IfExists},
+            [&](std::uint64_t, std::uint64_t) {
+                if (!Made) {
+                    WriteFile(Output, "notes\r\n");
+                    Made = true;
+                }
+                return true;
+            });
+        const bool Kept = IfExists == ExistingOutput::Keep;
+        EXPECT_EQ(test::ReasonOf(Done),
+                  Kept ? "Can't create output track '" + Output + "': File exists" : "");
+        EXPECT_EQ(ReadFile(Output), Kept ? "notes\r\n" : Converted());
+        EXPECT_EQ(Directory.Listing(), "earlier.trk|new.trk|tracks");
     }
 }
 
@@ -174,38 +263,76 @@ std::wstring ConverterPath() {
     return Path.substr(0, Path.find_last_of(L"\\/")) + L"\\..\\cli\\" QUELLMARK_CONVERT_WIDE;
 }
 
+// Starts quellmark-convert.exe with Arguments in Folder.
+PROCESS_INFORMATION StartConverter(const std::wstring& Arguments, const std::string& Folder) {
+    std::wstring Command = L"\"" + ConverterPath() + L"\" " + Arguments;
+    STARTUPINFOW Startup{};
+    Startup.cb = sizeof Startup;
+    PROCESS_INFORMATION Process{};
+    CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                   WideText(Folder).c_str(), &Startup, &Process);
+    return Process;
+}
+
+// Waits for Process and returns its exit status.
+DWORD Finish(PROCESS_INFORMATION& Process) {
+    WaitForSingleObject(Process.hProcess, INFINITE);
+    DWORD Status = 0;
+    GetExitCodeProcess(Process.hProcess, &Status);
+    CloseHandle(Process.hThread);
+    CloseHandle(Process.hProcess);
+    return Status;
+}
+
+// The size of the hidden file in Folder, or -1 when there is none.
+long long HiddenFileSize(const std::string& Folder) {
+    WIN32_FIND_DATAW Found{};
+    const HANDLE Search = FindFirstFileW(WideText(Folder + "/.quellmark-*").c_str(), &Found);
+    if (Search == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    FindClose(Search);
+    return (static_cast<long long>(Found.nFileSizeHigh) << 32) | Found.nFileSizeLow;
+}
+
+// Killed while the hidden file is written, and once it is whole and being flushed to disk:
+// nothing is left beside the output, which is the earlier file or the whole new track.
 TEST_F(WindowsRun, KilledMidRunLeavesNothing) {
     std::string Body;
     while (Body.size() < (64u << 20)) {
         Body += "  1520 17 4 0\r\n  1521 279 1 0\r\n";
     }
     WriteFile(Directory / "big.trk", test::MakeTrack(Body));
-    std::wstring Command = L"\"" + ConverterPath() + L"\" -f -o earlier.trk big.trk";
-    STARTUPINFOW Startup{};
-    Startup.cb = sizeof Startup;
-    PROCESS_INFORMATION Process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               WideText(Directory.Path()).c_str(), &Startup, &Process));
-    // Killed once the hidden file holds part of the track.
-    const std::wstring Pattern = WideText(Directory / ".quellmark-*");
-    for (int Wait = 0; Wait < 4000; ++Wait) {
-        WIN32_FIND_DATAW Found{};
-        const HANDLE Search = FindFirstFileW(Pattern.c_str(), &Found);
-        const bool Started = Search != INVALID_HANDLE_VALUE && Found.nFileSizeLow > 0;
-        if (Search != INVALID_HANDLE_VALUE) {
-            FindClose(Search);
+    for (const bool Whole : {false, true}) {
+        SCOPED_TRACE(Whole ? "whole, being flushed" : "being written");
+        WriteFile(Directory / "earlier.trk", "earlier output\r\n");
+        PROCESS_INFORMATION Process =
+            StartConverter(L"-f -o earlier.trk big.trk", Directory.Path());
+        ASSERT_NE(Process.hProcess, nullptr);
+        for (long long Last = -1; WaitForSingleObject(Process.hProcess, 0) != WAIT_OBJECT_0;) {
+            Sleep(Whole ? 30 : 5);
+            const long long Size = HiddenFileSize(Directory.Path());
+            if (Size > 0 && (!Whole || Size == Last)) {
+                break;
+            }
+            Last = Size;
         }
-        if (Started || WaitForSingleObject(Process.hProcess, 0) == WAIT_OBJECT_0) {
-            break;
-        }
-        Sleep(5);
+        TerminateProcess(Process.hProcess, 9);
+        Finish(Process);
+        const std::string After = ReadFile(Directory / "earlier.trk");
+        EXPECT_TRUE(After == "earlier output\r\n" || After.size() > Body.size());
+        EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|tracks");
     }
-    TerminateProcess(Process.hProcess, 9);
-    WaitForSingleObject(Process.hProcess, INFINITE);
-    CloseHandle(Process.hThread);
-    CloseHandle(Process.hProcess);
-    EXPECT_EQ(ReadFile(Directory / "earlier.trk"), "earlier output\r\n");
-    EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|tracks");
+}
+
+TEST_F(WindowsRun, RefusesANameWithHalfASurrogatePair) {
+    WriteFile(Directory / "a\xef\xbf\xbd.trk", "someone's notes\r\n");
+    PROCESS_INFORMATION Process =
+        StartConverter(L"-f -o \"a\xD800.trk\" tracks\\a.trk", Directory.Path());
+    ASSERT_NE(Process.hProcess, nullptr);
+    EXPECT_EQ(Finish(Process), 2u);
+    EXPECT_EQ(ReadFile(Directory / "a\xef\xbf\xbd.trk"), "someone's notes\r\n");
+    EXPECT_EQ(Directory.Listing(), "a\xef\xbf\xbd.trk|earlier.trk|tracks");
 }
 
 }  // namespace

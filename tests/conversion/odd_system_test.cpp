@@ -310,6 +310,14 @@ TEST_F(OddSystem, WorksWithoutProc) {
                   errno == ENOTSUP,
               true);
     fs::create_symlink("earlier.trk", Directory / "link.trk");
+    // As many links as the kernel follows in one path, followed here without /proc to fall
+    // back on.
+    fs::create_directory(Directory / "chain");
+    for (int Hop = 1; Hop < 40; ++Hop) {
+        fs::create_symlink("c" + std::to_string(Hop + 1),
+                           Directory / "chain/c" + std::to_string(Hop));
+    }
+    fs::create_symlink("../earlier.trk", Directory / "chain/c40");
     const std::string Result = test::InChild([&] {
         if (unshare(CLONE_NEWNS) != 0 ||
             mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -317,7 +325,7 @@ TEST_F(OddSystem, WorksWithoutProc) {
             return std::string("no private /proc");
         }
         std::string Reports;
-        for (const char* Output : {"new.trk", "earlier.trk", "link.trk"}) {
+        for (const char* Output : {"new.trk", "earlier.trk", "link.trk", "chain/c1"}) {
             Reports += Report(Run(Directory / "in.trk", Directory / Output), Reason) + "|";
         }
         return Reports;
@@ -326,7 +334,7 @@ TEST_F(OddSystem, WorksWithoutProc) {
         GTEST_SKIP() << "no mount namespace in which to unmount /proc";
     }
     const std::string Finished = Report(RunOutcome::Finished) + "|";
-    EXPECT_EQ(Result, Finished + Finished + Finished);
+    EXPECT_EQ(Result, Finished + Finished + Finished + Finished);
     EXPECT_EQ(ReadFile(Directory / "earlier.trk"), ReadFile(Directory / "new.trk"));
     EXPECT_EQ(fs::status(Directory / "earlier.trk").permissions(), fs::perms(0640));
     char Note = 0;
@@ -334,7 +342,7 @@ TEST_F(OddSystem, WorksWithoutProc) {
         EXPECT_EQ(getxattr((Directory / "earlier.trk").c_str(), "user.note", &Note, 1), 1);
     }
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(Directory / "link.trk")));
-    EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk|link.trk|new.trk");
+    EXPECT_EQ(Directory.Listing(), "chain|earlier.trk|in.trk|link.trk|new.trk");
 }
 
 // A file capability that lets the file read any file (cap_dac_read_search+ep).
@@ -487,9 +495,18 @@ TEST_F(OddSystem, WaitsForWhatOnlyTakesTime) {
     close(Ready[0]);
     close(Ready[1]);
     if (Leased == 'y') {
-        EXPECT_EQ(Report(Run(Directory / "in.trk", Directory / "earlier.trk"), Reason),
+        // Without /proc the input is opened again by its path, and the lease must be waited
+        // for there too.
+        EXPECT_EQ(test::InChild([&] {
+                      if (unshare(CLONE_NEWNS) != 0 ||
+                          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                          umount2("/proc", MNT_DETACH) != 0) {
+                          return std::string("no private /proc");
+                      }
+                      return Report(Run(Directory / "in.trk", Directory / "earlier.trk"), Reason);
+                  }),
                   Report(RunOutcome::Finished))
-            << "input under a lease";
+            << "input under a lease, without /proc";
     } else {
         std::printf("skipped: leases are not enabled here\n");
         kill(Holder, SIGKILL);

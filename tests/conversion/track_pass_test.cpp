@@ -9,11 +9,14 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "conversion/failure.h"
 #include "conversion/icon_removal.h"
 #include "conversion/notable_bytes.h"
 #include "conversion/tokenizer.h"
@@ -174,6 +177,31 @@ class EachByteScan : public ::testing::TestWithParam<ByteScan> {
     }
     void TearDown() override { UseByteScan(SupportedByteScans().back()); }
 };
+
+// A write that takes nothing means the disk is full, whenever it comes: the run fails with
+// that reason and never retries for ever.
+TEST(TrackWriter, AWriteThatTakesNothingMeansTheDiskIsFull) {
+    for (const std::size_t TakenFirst : {std::size_t{0}, std::size_t{3}}) {
+        SCOPED_TRACE(TakenFirst);
+        int Calls = 0;
+        TrackWriter Writer(
+            [&](const WritePiece* Pieces, int) -> std::size_t {
+                if (++Calls > 100) {
+                    throw std::runtime_error("retried for ever");
+                }
+                return Calls == 1 ? std::min(TakenFirst, Pieces[0].Size) : 0;
+            },
+            "out.trk", 64);
+        Writer.WriteRaw("0123456789");
+        try {
+            Writer.Flush();
+            ADD_FAILURE() << "a full disk went unnoticed";
+        } catch (const TrackFileError& Error) {
+            EXPECT_EQ(Error.Failed(),
+                      (Failure{FailedStep::WriteOutput, "out.trk", {}, Reason::FromErrno(ENOSPC)}));
+        }
+    }
+}
 
 TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
     std::mt19937 Random(20261208);

@@ -93,6 +93,7 @@ TEST(OutputName, EveryFrontEndNamesOutputsAlike) {
     EXPECT_EQ(OutputPathFor("sub/a.trk"), "sub/NoIcons_a.trk");
     EXPECT_EQ(OutputPathFor("sub/a.trk", "out"),
               "out" + std::string(Root.substr(Root.size() - 1)) + "NoIcons_a.trk");
+    EXPECT_EQ(OutputPathFor("sub/a.trk", "out/"), "out/NoIcons_a.trk");
 #ifdef _WIN32
     EXPECT_EQ(OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk");
     EXPECT_EQ(OutputPathFor("C:a.trk"), "C:NoIcons_a.trk");

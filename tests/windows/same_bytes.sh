@@ -46,5 +46,18 @@ for state in off range range-type range-type-name; do
         fi
     done
 done
-echo "${#tracks[@]} tracks, 12 settings: $failures differ"
+# Through the standard streams too, where the C library's text mode would turn CR LF into LF
+# and end the track at a 0x1A byte.
+for track in plain.trk "lone cr and 1a.trk"; do
+    "$linux" - <"$track" >../linux.out || true
+    "$wine_run" "$exe" - <"$track" >../windows-stdin.out || true
+    "$wine_run" "$exe" -o - "$track" </dev/null >../windows-named.out || true
+    for out in ../windows-stdin.out ../windows-named.out; do
+        if ! cmp -s ../linux.out "$out"; then
+            echo "differ: $track through ${out#../windows-}"
+            failures=$((failures + 1))
+        fi
+    done
+done
+echo "${#tracks[@]} tracks, 12 settings and the standard streams: $failures differ"
 [[ $failures == 0 ]]
