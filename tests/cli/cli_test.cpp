@@ -369,7 +369,7 @@ TEST_F(ConvertProgram, ConvertsThroughTheStandardStreams) {
     } Rows[] = {
         {"standard input to standard output",
          {"-"},
-         "a.trk",
+         "open.trk",
          "out/stdout.trk",
          0,
          "",
@@ -424,6 +424,8 @@ TEST_F(ConvertProgram, ConvertsThroughTheStandardStreams) {
          P + "Can't write output track 'standard output': No space left on device\n",
          ""},
     };
+    // Its last line without a line end: the output's CR LF comes after the last read.
+    WriteFile(Folder / "open.trk", Track.substr(0, Track.size() - 2));
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         std::filesystem::remove_all(Folder / "out");
