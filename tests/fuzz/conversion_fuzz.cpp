@@ -58,7 +58,7 @@ quellmark::RunOutcome Convert(std::string_view Input, quellmark::IconState State
         },
         "out.trk", BlockSize);
     quellmark::TrackPass Pass(Reader, Writer);
-    const auto Outcome = quellmark::RemoveIcons(Pass, State, Command);
+    const auto Outcome = quellmark::RemoveIcons(Pass, State, Command).Outcome;
     Writer.Flush();
     return Outcome;
 }
