@@ -4,12 +4,13 @@
 #include <algorithm>
 #include <iostream>
 #include <iterator>
-#include <map>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli/track_batch.h"
+#include "window_logic/window_layout.h"
 
 namespace {
 
@@ -18,7 +19,10 @@ const std::string Program = "quellmark-convert";
 // GNU's layout: the usage line first, then what the program does; no option labels.
 class GnuFormatter : public CLI::Formatter {
   public:
-    GnuFormatter() { label("REQUIRED", ""); }
+    GnuFormatter() {
+        label("REQUIRED", "");
+        label("Positionals", "Arguments");
+    }
     std::string make_description(const CLI::App*) const override { return ""; }
     std::string make_option_name(const CLI::Option* Option, bool Positional) const override {
         std::string Names = CLI::Formatter::make_option_name(Option, Positional);
@@ -32,40 +36,49 @@ class GnuFormatter : public CLI::Formatter {
     }
 };
 
-template <typename Value>
-std::vector<std::string> NamesOf(const std::map<std::string, Value>& Values) {
+// The option values, with the window's captions beside them.
+template <typename Option>
+std::string ValueList(std::span<const Option> Options, const char* Default) {
+    std::string List;
+    for (const auto& Each : Options) {
+        std::string Line = "  " + std::string(Each.ValueName);
+        Line.resize(20, ' ');
+        List += Line + quellmark::ShownCaption(quellmark::ControlOf(Each.Id).Caption) +
+                (Each.ValueName == std::string(Default) ? " (the default)" : "") + "\n";
+    }
+    return List;
+}
+
+template <typename Option>
+std::vector<std::string> ValueNames(std::span<const Option> Options) {
     std::vector<std::string> Names;
-    for (const auto& [Name, Unused] : Values) {
-        Names.push_back(Name);
+    for (const auto& Each : Options) {
+        Names.push_back(Each.ValueName);
     }
     return Names;
 }
 
-const char* const Footer =
-    R"(Each TRACK becomes NoIcons_<name> in the TRACK's own folder, or in DIR with
---output-dir; --output names the output of a single TRACK. An output that exists is
-not replaced without --force, and its track counts as failed. A TRACK whose name
-already starts with NoIcons_ is left alone unless --output names its output. With
-TRACK or FILE "-", the track is read from standard input or written to standard
-output.
-
-STATE is the icon display the recording starts in, as the window names it:
-  off               Off (the default)
-  range             Range Only
-  range-type        Range & Type
-  range-type-name   Range, Type & Name
-COMMAND takes the place of every recorded icon toggle:
-  views             a view command naming the player (the default)
-  time-compression  a time-compression command
-  none              a null command (the window's Neither)
-
-Exit status:
-  0  every track was converted
-  1  a track failed, or its output was not replaced; the other tracks are still
-     converted
-  2  the command line is wrong
-  3  no track failed, but one had no record section: its output is a copy with
-     the icons still on)";
+std::string Footer() {
+    return "Each TRACK becomes NoIcons_<name> in the TRACK's own folder, or in DIR with\n"
+           "--output-dir; --output names the output of a single TRACK. An output that exists\n"
+           "is not replaced without --force, and its track counts as failed; with\n"
+           "--skip-existing it is left alone. A TRACK whose name already starts with NoIcons_\n"
+           "is left alone unless --output names its output. With TRACK or FILE \"-\", the\n"
+           "track is read from standard input or written to standard output; -- ends the\n"
+           "options.\n\n"
+           "STATE is the icon display the recording starts in, as the window names it:\n" +
+           ValueList(quellmark::IconStateOptions(), "off") +
+           "COMMAND takes the place of every recorded icon toggle, as the window names it:\n" +
+           ValueList(quellmark::CommandOptions(), "views") +
+           "Values may be written in any case.\n\n"
+           "Exit status:\n"
+           "  0  every track was converted, or left alone as asked\n"
+           "  1  a track failed, or its output was not replaced; the other tracks are still\n"
+           "     converted\n"
+           "  2  the command line is wrong\n"
+           "  3  no track failed, but one was not converted: its output is a copy with the\n"
+           "     icons still on";
+}
 
 }  // namespace
 
@@ -114,29 +127,25 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
         "on-screen object icons switched off.",
         Program);
     App.formatter(std::make_shared<GnuFormatter>());
-    App.footer(Footer);
-    const std::map<std::string, IconState> States = {{"off", IconState::Off},
-                                                     {"range", IconState::Low},
-                                                     {"range-type", IconState::Medium},
-                                                     {"range-type-name", IconState::Full}};
-    const std::map<std::string, CommandType> Commands = {
-        {"views", CommandType::Views},
-        {"time-compression", CommandType::TimeCompression},
-        {"none", CommandType::UseNullCommand}};
-    std::string State = "off", Command = "views";
+    App.footer(Footer());
+    std::string State = IconStateOptions().front().ValueName;
+    std::string Command = CommandOptions().front().ValueName;
     App.add_option("-s,--icon-state", State,
-                   "The icon state the recording starts in (default: off)")
+                   "The icon state the recording starts in (default: " + State + ")")
         ->type_name("STATE")
-        ->check(CLI::IsMember(NamesOf(States)).description(""));
+        ->transform(
+            CLI::IsMember(ValueNames(IconStateOptions()), CLI::ignore_case).description(""));
     App.add_option("-c,--command", Command,
-                   "The command that replaces the icon toggles (default: views)")
+                   "The command that replaces the icon toggles (default: " + Command + ")")
         ->type_name("COMMAND")
-        ->check(CLI::IsMember(NamesOf(Commands)).description(""));
+        ->transform(CLI::IsMember(ValueNames(CommandOptions()), CLI::ignore_case).description(""));
     App.add_option("-o,--output", Options.OutputPath, "Write the output of the one TRACK to FILE")
         ->type_name("FILE");
     App.add_option("-d,--output-dir", Options.OutputFolder, "Write the outputs into DIR")
         ->type_name("DIR");
     App.add_flag("-f,--force", Options.Force, "Replace outputs that exist");
+    App.add_flag("-n,--skip-existing", Options.SkipExisting,
+                 "Leave outputs that exist alone, and their tracks unconverted");
     App.add_flag("-q,--quiet", Options.Quiet, "Print no warnings, only failures");
     App.add_flag("-v,--verbose", Options.Verbose, "Also name every track that finished");
     App.set_help_flag("-h,--help", "Print this help and exit");
@@ -165,6 +174,9 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
         if (!Options.OutputPath.empty() && !Options.OutputFolder.empty()) {
             throw CLI::ValidationError("--output", "cannot go with --output-dir");
         }
+        if (Options.Force && Options.SkipExisting) {
+            throw CLI::ValidationError("--force", "cannot go with --skip-existing");
+        }
         if (Options.Quiet && Options.Verbose) {
             throw CLI::ValidationError("--quiet", "cannot go with --verbose");
         }
@@ -181,8 +193,13 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
                   << "Try '" << Program << " --help' for more information.\n";
         return 2;
     }
-    Options.InitialIconState = States.at(State);
-    Options.ReplacementCommand = Commands.at(Command);
+    for (const auto& Each : IconStateOptions()) {
+        Options.InitialIconState = Each.ValueName == State ? Each.State : Options.InitialIconState;
+    }
+    for (const auto& Each : CommandOptions()) {
+        Options.ReplacementCommand =
+            Each.ValueName == Command ? Each.Command : Options.ReplacementCommand;
+    }
     return ConvertTracks(Tracks, Options, Program, std::cerr);
 }
 

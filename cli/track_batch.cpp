@@ -59,8 +59,7 @@ Result Batch::Convert(const std::string& Track) {
     const std::string& Output = Run.OutputPath;
 
     // Like gzip with a .gz file: a second call on a folder does not convert its own outputs.
-    if (!Run.InputFromStandardInput && Options_.OutputPath.empty() &&
-        FileNameOf(Track).rfind(OutputNameFor(""), 0) == 0) {
+    if (!Run.InputFromStandardInput && Options_.OutputPath.empty() && IsOutputName(Track)) {
         if (!Options_.Quiet) {
             Say(QuotedName(Track) + " already has the " + OutputNameFor("") +
                 " prefix -- unchanged");
@@ -86,6 +85,12 @@ Result Batch::Convert(const std::string& Track) {
                 QuotedName(Run.InputPath));
             return Result::Failed;
         }
+        if (Options_.SkipExisting && IsRegularFile(Output)) {
+            if (Options_.Verbose) {
+                Say("output track " + QuotedName(Output) + " exists -- left alone");
+            }
+            return Result::Skipped;
+        }
         if (!Options_.Force && IsRegularFile(Output)) {
             Say("output track " + QuotedName(Output) +
                 " already exists; use --force to replace it");
@@ -108,7 +113,8 @@ Result Batch::Report(const TrackResult& Done) {
     switch (Done.Result.Outcome) {
         case RunOutcome::Finished:
             if (Options_.Verbose) {
-                Say(QuotedName(Done.Track) + " -> " + QuotedName(Done.Output));
+                Say(QuotedName(Done.Track) + " -> " + QuotedName(Done.Output) + ": " +
+                    ChangesText(Done.Result));
             }
             Counted = Result::Converted;
             break;
@@ -171,8 +177,7 @@ int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Op
     if (Options.Verbose) {
         const std::size_t All = Converted + Copied + Failed + Skipped;
         Messages << Program << ": " << Counted(All, All == 1 ? "track" : "tracks") << ": "
-                 << Counted(Converted, "converted") << ", " << Counted(Copied, "copied unchanged")
-                 << ", " << Counted(Failed, "failed")
+                 << CountsText(Converted, Copied, Failed)
                  << (Skipped > 0 ? ", " + Counted(Skipped, "skipped") : "") << "\n";
     }
     return Failed > 0 ? SomeFailed : Copied > 0 ? SomeCopied : AllConverted;

@@ -16,14 +16,15 @@ struct BatchOptions {
     std::string OutputPath;    // for a single track, "-" for standard output; empty: named
                                // after each track
     std::string OutputFolder;  // empty: each track's own folder
-    bool Force = false;        // replace outputs that exist
+    bool Force = false;         // replace outputs that exist
+    bool SkipExisting = false;  // leave outputs that exist alone, and their tracks
     bool Quiet = false;        // no warnings
     bool Verbose = false;      // a line for every finished track too, and the counts at the end
 };
 
 // The exit statuses of a call.
 enum BatchStatus : int {
-    AllConverted = 0,  // every track converted (or skipped as an output of an earlier run)
+    AllConverted = 0,  // every track converted (or left alone as asked)
     SomeFailed = 1,    // a track failed or was refused
     SomeCopied = 3,    // none failed, but a track had no record section: its output is a copy
 };

@@ -45,7 +45,7 @@ ReadFunction WatchedReader(ReadFunction Read, const RunProgress& Progress, std::
             Ends.Feed = std::memchr(Buffer, '\n', Count) != nullptr;
         }
         Done += Count;
-        if (Progress && !Progress(Done, InAll)) {
+        if (Progress && !Progress(RunStage::Converting, Done, InAll)) {
             throw RunCancelled{};
         }
         return Count;
@@ -73,7 +73,14 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress) {
     const IconRemoval Removal =
         RemoveIcons(Pass, Settings.InitialIconState, Settings.ReplacementCommand);
     Writer.Flush();
-    Result.NotOnDisk = Files.Output->Commit();
+    const std::uint64_t Size = Files.Input->Size();
+    const CommitResult Committed = Files.Output->Commit(
+        [&](RunStage Stage) { return !Progress || Progress(Stage, Size, Size); });
+    if (!Committed.Placed) {
+        Result.Outcome = RunOutcome::Cancelled;
+        return Result;
+    }
+    Result.NotOnDisk = Committed.NotOnDisk;
     Result.Outcome = Removal.Outcome;
     Result.PairsInserted = Removal.PairsInserted;
     Result.TogglesReplaced = Removal.TogglesReplaced;

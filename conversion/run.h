@@ -11,9 +11,12 @@
 
 namespace quellmark {
 
-// Called after each block the run reads, on the run's own thread, with the bytes read so far
-// and the input's size (0 when unknown); returns false to end the run at once.
-using RunProgress = std::function<bool(std::uint64_t BytesRead, std::uint64_t BytesInAll)>;
+// Called on the run's own thread after each block the run reads (Converting), before the new
+// file is flushed to disk (Saving) and before it takes the output's name (Placing), with the
+// bytes read so far and the input's size (0 when unknown); returns false to end the run there,
+// with the earlier output as it was.
+using RunProgress =
+    std::function<bool(RunStage Stage, std::uint64_t BytesRead, std::uint64_t BytesInAll)>;
 
 struct RunResult {
     RunOutcome Outcome = RunOutcome::Failed;

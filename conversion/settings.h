@@ -16,6 +16,9 @@ enum class RunOutcome { SameFile, Finished, Stopped, Failed, Cancelled };
 // Why a run Stopped: no line opens a record section (as in a track whose lines end in LF alone,
 // which is one long line), or the section ends within its 20-line preamble.
 enum class StopReason { NoRecordSection, LfLineEnds, PreambleCut };
+// Where a run is: converting the track, then making the new file durable on disk, then putting
+// it in place of any earlier output. Once it is being put in place it can no longer be stopped.
+enum class RunStage { Converting, Saving, Placing };
 // What becomes of a file found at the output path, up to the moment the output takes its name.
 enum class ExistingOutput { Replace, Keep };
 

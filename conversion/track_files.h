@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,14 @@ namespace quellmark {
 
 // The identity of the file Path leads to, links followed; none when nothing is there.
 std::optional<FileIdentity> IdentityOf(const std::string& Path);
+
+// Asked at each step of a commit whether to go on.
+using CommitGate = std::function<bool(RunStage Stage)>;
+
+struct CommitResult {
+    bool Placed = false;
+    std::optional<Failure> NotOnDisk;
+};
 
 // The input track, open for reading.
 class InputTrackFile {
@@ -37,10 +46,12 @@ class OutputTrackFile {
     // Writes to the private file; failures name the file and the reason.
     virtual WriteFunction Writer() = 0;
     // Puts the written file in place of any earlier one, as the settings asked: on disk first,
-    // with the earlier file's permissions. Throws TrackFileError; the earlier file is then
-    // untouched. Once the file is in place, a folder that cannot be flushed to disk is no
-    // longer a failure of the run: it is returned, since the track may not survive a crash.
-    virtual std::optional<Failure> Commit() = 0;
+    // with the earlier file's permissions. GoOn is asked before the flush (Saving) and before
+    // the rename (Placing); where it says no, nothing is put in place. Throws TrackFileError;
+    // the earlier file is then untouched. Once the file is in place, a folder that cannot be
+    // flushed to disk is no longer a failure of the run: it is returned, since the track may
+    // not survive a crash.
+    virtual CommitResult Commit(const CommitGate& GoOn) = 0;
 };
 
 struct TrackFiles {

@@ -1,34 +1,27 @@
 // The program's one window: the two track fields with their "Browse" buttons, the choice of
 // the icon state at the start of the recording and of the replacement command, "Remove Icons"
-// and "Bail Out".
+// and "Bail Out". A view: the shared presenter decides what each act does.
 #pragma once
 
-#include <QStringList>
 #include <QWidget>
-#include <functional>
-#include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "conversion/run.h"
-#include "window_logic/list_run.h"
-#include "window_logic/track_selection.h"
+#include "window/message_sink.h"
+#include "window/run_progress.h"
+#include "window_logic/main_presenter.h"
+#include "window_logic/window_layout.h"
 
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
-class QRadioButton;
 class QThread;
 class QTimer;
 
 namespace quellmark {
 
-class MessageSink;
-class RunProgressView;
 class TrackFileDialog;
 
-class Main : public QWidget {
+class Main : public QWidget, public MainView {
     Q_OBJECT
 
   public:
@@ -36,78 +29,50 @@ class Main : public QWidget {
          QWidget* Parent = nullptr);
     ~Main() override;
 
-    IconState GetInitialIconState() const;
-    CommandType GetCommandType() const;
+    MainPresenter& Presenter() { return Presenter_; }
+    QWidget* Control(ControlId Id) const { return Controls_.at(Id); }
 
-    // Takes one track as the input, as if chosen through the input "Browse"; several become a
-    // list that "Remove Icons" converts with the options then selected. Paths are the
-    // system's bytes.
-    void OpenTracks(const std::vector<std::string>& Tracks);
-
-    // Runs Action once the window is on screen and placed, so that a box it shows is centred
-    // on the window.
-    void WhenOnScreen(std::function<void()> Action);
-
-    // The directories chosen through the dialog, each ending in its separator; empty at start.
-    QString InputDirectory() const;
-    QString OutputDirectory() const;
-    // Whether a run is under way; the window takes no input meanwhile.
-    bool IsRunning() const { return Running_ != nullptr; }
-
-  signals:
-    void RunFinished();
+    // MainView
+    IconState ChosenIconState() const override;
+    CommandType ChosenCommand() const override;
+    void ShowFields(const FieldsShown& Fields) override;
+    std::vector<std::string> AskForTracks(const std::string& Last) override;
+    std::string AskForOutput(const std::string& Last) override;
+    std::string AskForFolder(const std::string& Last) override;
+    void ShowMessage(const std::string& Text) override {
+        Messages_.ShowMessage(this, QString::fromStdString(Text));
+    }
+    bool Confirm(const Report& Question) override;
+    void ShowSummary(const Report& Summary) override;
+    void StartWork(std::function<void()> Work) override;
+    void ShowProgress(const ProgressShown& Progress) override;
+    void HideProgress() override { Progress_.Hide(); }
+    void Close() override { close(); }
 
   protected:
-    // Local files dropped on the window are opened as by OpenTracks; folders are ignored.
+    // Local files dropped on the window are opened; folders are left out.
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
     // Bail Out, or closing the window, stops a run first: nothing is left behind.
     void closeEvent(QCloseEvent* Event) override;
+    // The window's first showing.
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
   private:
     void CreateControls();
     void SetTabOrder();
     void ConnectActions();
-
-    void RemoveIcons();
-    void StartRuns(std::vector<RunSettings> Runs);
-    void ShowProgress();
-    void EndRuns();
-    void StopRuns();
-    void AbandonRuns();
-    void BrowseInput();
-    void BrowseOutput();
-    void ShowSelection();
-    void ShowFullPaths();
+    void SetInputEnabled(bool Enabled);
+    QLineEdit* Field(ControlId Id) const;
 
     TrackFileDialog& Dialog_;
     MessageSink& Messages_;
     RunProgressView& Progress_;
-    TrackSelection Selection_;
-    std::unique_ptr<ListRun> Running_;
-    bool Showing_ = false;  // the fields are being set from the selection
+    MainPresenter Presenter_;
+    std::map<ControlId, QWidget*> Controls_;
+    bool Showing_ = false;  // the fields are being set from the presenter
     QThread* Worker_ = nullptr;
-    QTimer* ProgressTimer_ = nullptr;
-    std::vector<std::function<void()>> OnScreen_;
-
-    QLabel* Label1 = nullptr;
-    QLineEdit* txtInputTrackFile = nullptr;
-    QPushButton* cmdInputBrowse = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* txtOutputTrackFile = nullptr;
-    QPushButton* cmdOutputBrowse = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QRadioButton* optIconStateOff = nullptr;
-    QRadioButton* optIconStateLow = nullptr;
-    QRadioButton* optIconStateMedium = nullptr;
-    QRadioButton* optIconStateFull = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QRadioButton* optViews = nullptr;
-    QRadioButton* optTimeCompression = nullptr;
-    QRadioButton* optUseNullCommand = nullptr;
-    QPushButton* cmdRemoveIcons = nullptr;
-    QPushButton* cmdExit = nullptr;
+    QTimer* Ticks_ = nullptr;
 };
 
 }  // namespace quellmark

@@ -1,9 +1,14 @@
 #include "window/message_sink.h"
 
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <algorithm>
 
 namespace quellmark {
@@ -11,16 +16,58 @@ namespace {
 
 constexpr QChar ZeroWidthSpace(0x200B);
 constexpr int LongestUnbrokenRun = 40;
+constexpr int FailuresInSight = 5;
 
 // A box no narrower than this keeps "Quellmark" whole in the title bar of any window manager.
-// The box sizes itself from its layout, so the width goes in as a spacer there.
-void SetUp(QMessageBox& Box) {
-    auto* Layout = qobject_cast<QGridLayout*>(Box.layout());
-    if (Layout != nullptr) {
-        const int Width = Box.fontMetrics().horizontalAdvance(QStringLiteral("Quellmark")) * 3;
-        Layout->addItem(new QSpacerItem(Width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
-                        Layout->rowCount(), 0, 1, Layout->columnCount());
+int TitleWidth(const QWidget& Box) {
+    return Box.fontMetrics().horizontalAdvance(QStringLiteral("Quellmark")) * 3;
+}
+
+QLabel* TextLabel(const QString& Text, QWidget* Parent) {
+    auto* Label = new QLabel(BreakableText(Text), Parent);
+    Label->setWordWrap(true);
+    Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return Label;
+}
+
+// A box with Text, a warning sign where asked, and Lines in a list of their own that grows with
+// the box; a question's buttons are Convert and Cancel, Cancel the default, else OK.
+void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
+                  const QStringList& Lines, bool Warning, bool Question) {
+    Box.setWindowTitle(QStringLiteral("Quellmark"));
+    Box.setSizeGripEnabled(true);
+    auto* Layout = new QGridLayout(&Box);
+    if (Warning) {
+        auto* Sign = new QLabel(&Box);
+        Sign->setPixmap(Box.style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+        Layout->addWidget(Sign, 0, 0, 2, 1, Qt::AlignTop);
     }
+    Layout->addWidget(TextLabel(Text, &Box), 0, 1);
+    if (!InSight.isEmpty()) {
+        Layout->addWidget(TextLabel(InSight, &Box), 1, 1);
+    }
+    auto* List = new QPlainTextEdit(Lines.join(QLatin1Char('\n')), &Box);
+    List->setReadOnly(true);
+    List->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Layout->addWidget(List, 2, 0, 1, 2);
+    Layout->setRowStretch(2, 1);
+    auto* Buttons = new QDialogButtonBox(&Box);
+    if (Question) {
+        Buttons->addButton(QDialogButtonBox::tr("Convert"), QDialogButtonBox::AcceptRole);
+    }
+    QPushButton* Default =
+        Buttons->addButton(Question ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok);
+    Default->setIcon(QIcon());
+    Default->setDefault(true);
+    Default->setFocus();
+    QObject::connect(Buttons, &QDialogButtonBox::accepted, &Box, &QDialog::accept);
+    QObject::connect(Buttons, &QDialogButtonBox::rejected, &Box, &QDialog::reject);
+    Layout->addWidget(Buttons, 3, 0, 1, 2);
+    const QFontMetrics Metrics(List->font());
+    const QSize Room = Box.screen()->availableGeometry().size() * 9 / 10;
+    Box.resize(
+        std::min(std::max(Metrics.averageCharWidth() * 80, TitleWidth(Box)), Room.width()),
+        std::min(Metrics.lineSpacing() * (std::min<int>(Lines.size(), 16) + 8), Room.height()));
 }
 
 }  // namespace
@@ -31,7 +78,9 @@ QString BreakableText(const QString& Text) {
     for (const QChar Character : Text) {
         Broken += Character;
         Run = Character.isSpace() ? 0 : Run + 1;
-        if (Character == QLatin1Char('/') || Run == LongestUnbrokenRun) {
+        // Never right after a quote or a drive's colon: "'/" alone must not end a line.
+        const bool Separator = Character == QLatin1Char('/') || Character == QLatin1Char('\\');
+        if ((Separator && Run > 2) || Run == LongestUnbrokenRun) {
             Broken += ZeroWidthSpace;
             Run = 0;
         }
@@ -42,50 +91,43 @@ QString BreakableText(const QString& Text) {
 void MessageBoxSink::ShowMessage(QWidget* Owner, const QString& Text) {
     QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Quellmark"), BreakableText(Text),
                     QMessageBox::Ok, Owner);
-    SetUp(Box);
+    if (auto* Layout = qobject_cast<QGridLayout*>(Box.layout())) {
+        Layout->addItem(
+            new QSpacerItem(TitleWidth(Box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            Layout->rowCount(), 0, 1, Layout->columnCount());
+    }
     // Some styles put a picture on the OK button; the box shows text only.
     Box.button(QMessageBox::Ok)->setIcon(QIcon());
     Show(Box);
 }
 
 bool MessageBoxSink::Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) {
-    QMessageBox Box(QMessageBox::NoIcon, QStringLiteral("Quellmark"), BreakableText(Question),
-                    QMessageBox::NoButton, Owner);
-    SetUp(Box);
-    auto* Convert = Box.addButton(QMessageBox::tr("Convert"), QMessageBox::AcceptRole);
-    Box.addButton(QMessageBox::Cancel)->setIcon(QIcon());
-    Box.setDefaultButton(Convert);
-    Box.setDetailedText(Details.join(QLatin1Char('\n')));
-    Show(Box);
-    return Box.clickedButton() == Convert;
+    QDialog Box(Owner);
+    BuildListBox(Box, Question, {}, Details, false, true);
+    return Show(Box) == QDialog::Accepted;
 }
 
 void MessageBoxSink::ShowSummary(QWidget* Owner, const QString& Headline,
                                  const QStringList& Details, int Failed) {
-    QMessageBox Box(Failed > 0 ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    QStringLiteral("Quellmark"), BreakableText(Headline), QMessageBox::Ok, Owner);
-    SetUp(Box);
-    // The first failures in sight; all of them, and every other track, in the details.
-    constexpr int FailuresInSight = 5;
-    // Each marked, so that a reason that wraps is not taken for the next track.
+    // The first failures in sight, each marked, so that a reason that wraps is not taken for
+    // the next track; all of them, and every other track, in the list below.
     QStringList Sight;
     for (const auto& Line : Details.mid(0, std::min(Failed, FailuresInSight))) {
-        Sight << QStringLiteral("• ") + Line;
+        Sight << QStringLiteral("\u2022 ") + Line;
     }
     if (Failed > FailuresInSight) {
-        Sight << QMessageBox::tr("… and %1 more").arg(Failed - FailuresInSight);
+        Sight << QDialogButtonBox::tr("\u2026 and %1 more").arg(Failed - FailuresInSight);
     }
-    Box.setInformativeText(BreakableText(Sight.join(QLatin1Char('\n'))));
-    Box.button(QMessageBox::Ok)->setIcon(QIcon());
-    Box.setDetailedText(Details.join(QLatin1Char('\n')));
+    QDialog Box(Owner);
+    BuildListBox(Box, Headline, Sight.join(QLatin1Char('\n')), Details, Failed > 0, false);
     Show(Box);
 }
 
-void MessageBoxSink::Show(QMessageBox& Box) {
+int MessageBoxSink::Show(QDialog& Box) {
     if (BeforeShow) {
         BeforeShow(Box);
     }
-    Box.exec();
+    return Box.exec();
 }
 
 }  // namespace quellmark

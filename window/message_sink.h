@@ -1,11 +1,11 @@
-// Where the window's messages go: a message box on screen, a recorder in tests.
+// Where the window's messages go: boxes on screen, a recorder in tests.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-class QMessageBox;
+class QDialog;
 class QWidget;
 
 namespace quellmark {
@@ -14,8 +14,8 @@ class MessageSink {
   public:
     virtual ~MessageSink() = default;
     virtual void ShowMessage(QWidget* Owner, const QString& Text) = 0;
-    // Asks Question, with Details (one line each) out of the way below it; true when the user
-    // agrees.
+    // Asks Question, with Details (one line each) in a list below it; true when the user
+    // chooses Convert. Cancel is the default.
     virtual bool Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) = 0;
     // The end of a list: Headline with the counts, a line per track below it, the first
     // Failed of them failures, shown with a warning sign.
@@ -23,9 +23,9 @@ class MessageSink {
                              int Failed) = 0;
 };
 
-// A modal box with the text, one OK button, no icon and the title "Quellmark"; a question has
-// "Convert" and "Cancel" instead. Details go in the box's scrollable details area, so that no
-// box grows taller than the screen.
+// A modal box titled "Quellmark" with the text and one OK button, no icon. A question or a
+// summary shows its lines in a list that can be read at any length: the box starts at a useful
+// size, never taller than the screen, and can be made larger.
 class MessageBoxSink : public MessageSink {
   public:
     void ShowMessage(QWidget* Owner, const QString& Text) override;
@@ -34,14 +34,14 @@ class MessageBoxSink : public MessageSink {
                      int Failed) override;
 
     // Called with each box just before it is shown, for tests that look at the real box.
-    std::function<void(QMessageBox&)> BeforeShow;
+    std::function<void(QDialog&)> BeforeShow;
 
   private:
-    void Show(QMessageBox& Box);
+    int Show(QDialog& Box);
 };
 
-// Text with break opportunities after each '/' and inside long runs without spaces, so that a
-// box wraps a long file name instead of cutting it off where it differs: at its end.
+// Text with break opportunities after each separator and inside long runs without spaces, so
+// that a box wraps a long file name instead of cutting it off where it differs: at its end.
 QString BreakableText(const QString& Text);
 
 }  // namespace quellmark

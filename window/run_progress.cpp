@@ -1,7 +1,12 @@
 #include "window/run_progress.h"
 
 #include <QCoreApplication>
-#include <QProgressDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace quellmark {
 
@@ -9,29 +14,36 @@ ProgressDialogView::~ProgressDialogView() {
     delete Dialog_;
 }
 
-void ProgressDialogView::Start(QWidget* Owner, std::function<void()> Stop) {
-    delete Dialog_;
-    Dialog_ = new QProgressDialog(
-        QString(), QCoreApplication::translate("quellmark::RunProgress", "Stop"), 0, 1000, Owner);
-    Dialog_->setWindowTitle(QStringLiteral("Quellmark"));
-    Dialog_->setWindowModality(Qt::WindowModal);
-    // Short runs end before it would show; the GUI thread is free, so it paints throughout.
-    Dialog_->setMinimumDuration(500);
-    Dialog_->setAutoClose(false);
-    Dialog_->setAutoReset(false);
-    Dialog_->setMinimumWidth(360);
-    QObject::connect(Dialog_, &QProgressDialog::canceled, Dialog_, std::move(Stop));
-    Dialog_->setValue(0);
-}
-
-void ProgressDialogView::Update(const QString& Label, int Permille) {
-    if (Dialog_ != nullptr) {
-        Dialog_->setLabelText(Label);
-        Dialog_->setValue(Permille);
+void ProgressDialogView::Show(QWidget* Owner, const QString& Label, int Permille, bool Stoppable,
+                              std::function<void()> Stop) {
+    if (Dialog_ == nullptr) {
+        Dialog_ = new QDialog(Owner);
+        Dialog_->setWindowTitle(QStringLiteral("Quellmark"));
+        Dialog_->setMinimumWidth(360);
+        auto* Layout = new QVBoxLayout(Dialog_);
+        Text_ = new QLabel(Dialog_);
+        Bar_ = new QProgressBar(Dialog_);
+        Bar_->setRange(0, 1000);
+        Bar_->setTextVisible(false);
+        auto* Buttons = new QDialogButtonBox(Dialog_);
+        StopButton_ =
+            Buttons->addButton(QCoreApplication::translate("quellmark::RunProgress", "Stop"),
+                               QDialogButtonBox::RejectRole);
+        Layout->addWidget(Text_);
+        Layout->addWidget(Bar_);
+        Layout->addWidget(Buttons);
+        // Stop, Esc and the box's own close all stop the run.
+        QObject::connect(Buttons, &QDialogButtonBox::rejected, Dialog_, &QDialog::reject);
+        QObject::connect(Dialog_, &QDialog::rejected, Dialog_, std::move(Stop));
+        Dialog_->show();
+        StopButton_->setFocus();
     }
+    Text_->setText(Label);
+    Bar_->setValue(Permille);
+    StopButton_->setEnabled(Stoppable);
 }
 
-void ProgressDialogView::Finish() {
+void ProgressDialogView::Hide() {
     delete Dialog_;
     Dialog_ = nullptr;
 }

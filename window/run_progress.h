@@ -1,11 +1,14 @@
-// What the window shows while a run goes on off the GUI thread: a progress dialog with a Stop
+// What the window shows while a run goes on off the GUI thread: a progress box with a Stop
 // button, behind a small interface so that tests can press Stop when they like.
 #pragma once
 
 #include <QString>
 #include <functional>
 
-class QProgressDialog;
+class QDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace quellmark {
@@ -13,24 +16,28 @@ namespace quellmark {
 class RunProgressView {
   public:
     virtual ~RunProgressView() = default;
-    // A run starts; Stop ends it.
-    virtual void Start(QWidget* Owner, std::function<void()> Stop) = 0;
-    // Where the run is: Label names the track, Permille the share done of the whole run.
-    virtual void Update(const QString& Label, int Permille) = 0;
-    // The run has ended.
-    virtual void Finish() = 0;
+    // Shows the box over Owner, or updates it: Label names the track, Permille the share done
+    // of the whole run; Stop ends it while Stoppable.
+    virtual void Show(QWidget* Owner, const QString& Label, int Permille, bool Stoppable,
+                      std::function<void()> Stop) = 0;
+    virtual void Hide() = 0;
 };
 
-// A window-modal progress dialog titled "Quellmark", shown once a run has lasted half a second.
+// A progress box titled "Quellmark" over the window, not modal: the window itself takes no
+// input but Bail Out and its close, which stop the run too. Stop has the focus, and Esc
+// presses it.
 class ProgressDialogView : public RunProgressView {
   public:
     ~ProgressDialogView() override;
-    void Start(QWidget* Owner, std::function<void()> Stop) override;
-    void Update(const QString& Label, int Permille) override;
-    void Finish() override;
+    void Show(QWidget* Owner, const QString& Label, int Permille, bool Stoppable,
+              std::function<void()> Stop) override;
+    void Hide() override;
 
   private:
-    QProgressDialog* Dialog_ = nullptr;
+    QDialog* Dialog_ = nullptr;
+    QLabel* Text_ = nullptr;
+    QProgressBar* Bar_ = nullptr;
+    QPushButton* StopButton_ = nullptr;
 };
 
 }  // namespace quellmark

@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QScreen>
 #include <QTreeView>
@@ -40,23 +39,10 @@ void FitToScreen(QFileDialog& Dialog) {
 
 }  // namespace
 
-QString TrackFileDialog::FileTitle() const {
-    return QFileInfo(FileName()).fileName();
-}
-
-QString TrackFileDialog::GetFilePath() const {
-    return FileName().left(FileName().size() - FileTitle().size());
-}
-
-void QtTrackFileDialog::Prepare(QWidget* Owner) {
-    Owner_ = Owner;
-}
-
 QFileDialog& QtTrackFileDialog::Dialog() {
     if (Dialog_.isNull()) {
         Dialog_ = new QFileDialog(Owner_);
         Dialog_->setOption(QFileDialog::DontUseNativeDialog);
-        Dialog_->setFileMode(QFileDialog::AnyFile);
         Dialog_->setNameFilters(
             {QStringLiteral("Track Files (*.trk)"), QStringLiteral("All Files (*)")});
         FitToScreen(*Dialog_);
@@ -64,19 +50,32 @@ QFileDialog& QtTrackFileDialog::Dialog() {
     return *Dialog_;
 }
 
-bool QtTrackFileDialog::Show(QFileDialog::AcceptMode Mode) {
+QStringList QtTrackFileDialog::Show(QFileDialog::AcceptMode Mode, QFileDialog::FileMode Files,
+                                    const QString& Last) {
     QFileDialog& Shown = Dialog();
     Shown.setAcceptMode(Mode);
-    if (!FileName_.isEmpty()) {
-        Shown.selectFile(FileName_);
+    Shown.setFileMode(Files);
+    Shown.setOption(QFileDialog::ShowDirsOnly, Files == QFileDialog::Directory);
+    if (!Last.isEmpty()) {
+        Shown.selectFile(Last);
     }
-    const bool Chosen = Shown.exec() == QDialog::Accepted && !Shown.selectedFiles().isEmpty();
+    const bool Chosen = Shown.exec() == QDialog::Accepted;
     HideCompletion(Shown);
-    if (!Chosen) {
-        return false;
-    }
-    FileName_ = Shown.selectedFiles().constFirst();
-    return true;
+    return Chosen ? Shown.selectedFiles() : QStringList();
+}
+
+QStringList QtTrackFileDialog::ShowOpen(const QString& Last) {
+    // Several tracks at once; Qt takes several only among files that exist, so a name typed
+    // for a file that is not there is refused by the dialog itself.
+    return Show(QFileDialog::AcceptOpen, QFileDialog::ExistingFiles, Last);
+}
+
+QString QtTrackFileDialog::ShowSave(const QString& Last) {
+    return Show(QFileDialog::AcceptSave, QFileDialog::AnyFile, Last).value(0);
+}
+
+QString QtTrackFileDialog::ShowFolder(const QString& Last) {
+    return Show(QFileDialog::AcceptOpen, QFileDialog::Directory, Last).value(0);
 }
 
 }  // namespace quellmark

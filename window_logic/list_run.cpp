@@ -1,70 +1,84 @@
 #include "window_logic/list_run.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "conversion/output_name.h"
-#include "conversion/run.h"
+#include "conversion/path_syntax.h"
 
 namespace quellmark {
 
-ListRun::ListRun(std::vector<RunSettings> Runs) : Runs_(std::move(Runs)) {}
+ListRun::ListRun(std::vector<RunSettings> Runs) : Runs_(std::move(Runs)) {
+    Now_.Tracks = Runs_.size();
+}
 
 void ListRun::Run() {
-    const RunProgress Watch = [this](std::uint64_t Read, std::uint64_t InAll) {
-        BytesRead_ = Read;
-        BytesInAll_ = InAll;
-        return !StopAsked_;
-    };
-    for (std::size_t At = 0; At < Runs_.size() && !StopAsked_; ++At) {
-        Track_ = At;
-        BytesRead_ = 0;
-        BytesInAll_ = 0;
-        Results_.push_back(
-            {Runs_[At].InputPath, Runs_[At].OutputPath, ConversionRun(Runs_[At], Watch)});
+    for (const auto& Each : Runs_) {
+        std::error_code Error;
+        const auto Size = std::filesystem::file_size(FilesystemPathOf(Each.InputPath), Error);
+        Sizes_.push_back(Error ? 0 : Size);
+        Now_.BytesInAll += Sizes_.back();
     }
+    for (std::size_t At = 0; At < Runs_.size(); ++At) {
+        TrackResult Done{Runs_[At].InputPath, Runs_[At].OutputPath, {}};
+        if (StopAsked_) {
+            Done.Started = false;
+            Done.Result.Outcome = RunOutcome::Cancelled;
+        } else {
+            {
+                const std::lock_guard Held(Guard_);
+                Now_.Current = At;
+                Now_.Stage = RunStage::Converting;
+                Now_.Stoppable = true;
+            }
+            Done.Result = ConversionRun(
+                Runs_[At], [this, At](RunStage Stage, std::uint64_t Read, std::uint64_t) {
+                    return Watch(At, Stage, Read);
+                });
+        }
+        Results_.push_back(std::move(Done));
+        const std::lock_guard Held(Guard_);
+        BytesBefore_ += Sizes_[At];
+        Now_.BytesDone = BytesBefore_;
+    }
+}
+
+bool ListRun::Watch(std::size_t At, RunStage Stage, std::uint64_t Read) {
+    const std::lock_guard Held(Guard_);
+    Now_.Stage = Stage;
+    Now_.BytesDone = BytesBefore_ + std::min(Read, Sizes_[At]);
+    if (StopAsked_) {
+        return false;
+    }
+    // Past this answer the earlier output is replaced: Stop can no longer keep it.
+    Now_.Stoppable = Stage != RunStage::Placing;
+    return true;
 }
 
 ListProgress ListRun::Progress() const {
-    return {Track_, Runs_.size(), BytesRead_, BytesInAll_};
+    const std::lock_guard Held(Guard_);
+    return Now_;
 }
 
-std::vector<std::string> ListRun::NotConverted() const {
-    std::vector<std::string> Left;
-    for (std::size_t At = Results_.size(); At < Runs_.size(); ++At) {
-        Left.push_back(Runs_[At].InputPath);
-    }
-    return Left;
-}
-
-std::string ProgressLabel(const ListRun& Run, const ShowFunction& Show) {
-    const ListProgress Now = Run.Progress();
-    const std::string Name = FileNameOf(Run.Track(Now.Track).InputPath);
-    std::string Label = Now.BytesInAll > 0 && Now.BytesRead == Now.BytesInAll
-                            ? "Saving " + Show(OutputNameFor(Name)) + " to disk"
-                            : "Converting " + Show(Name);
+std::string ProgressLabel(const ListRun& Run, const ListProgress& Now, const ShowFunction& Show) {
+    const std::string Name = FileNameOf(Run.Track(Now.Current).InputPath);
+    const std::string Output = Show(FileNameOf(Run.Track(Now.Current).OutputPath));
+    std::string Label = !Now.Stoppable                      ? "Putting " + Output + " in place"
+                        : Now.Stage == RunStage::Converting ? "Converting " + Show(Name)
+                                                            : "Saving " + Output + " to disk";
     if (Now.Tracks > 1) {
-        Label +=
-            " (track " + std::to_string(Now.Track + 1) + " of " + std::to_string(Now.Tracks) + ")";
+        Label += " (track " + std::to_string(Now.Current + 1) + " of " +
+                 std::to_string(Now.Tracks) + ")";
     }
     return Label + "\xe2\x80\xa6";
 }
 
 int ProgressPermille(const ListProgress& Now) {
-    const double Within = Now.BytesInAll == 0 ? 0.0
-                                              : static_cast<double>(Now.BytesRead) /
-                                                    static_cast<double>(Now.BytesInAll);
-    const double Done = (static_cast<double>(Now.Track) + Within) /
-                        static_cast<double>(std::max<std::size_t>(Now.Tracks, 1));
-    return static_cast<int>(Done * 1000);
-}
-
-TrackResult SingleResult(const ListRun& Run) {
-    if (!Run.Results().empty()) {
-        return Run.Results().front();
+    if (Now.BytesInAll == 0) {
+        return Now.Tracks == 0 ? 0 : static_cast<int>(Now.Current * 1000 / Now.Tracks);
     }
-    TrackResult Untouched{Run.Track(0).InputPath, Run.Track(0).OutputPath, {}};
-    Untouched.Result.Outcome = RunOutcome::Cancelled;
-    return Untouched;
+    return static_cast<int>(static_cast<double>(std::min(Now.BytesDone, Now.BytesInAll)) /
+                            static_cast<double>(Now.BytesInAll) * 1000);
 }
 
 }  // namespace quellmark

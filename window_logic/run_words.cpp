@@ -2,10 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "conversion/output_name.h"
+#include "conversion/path_syntax.h"
 #include "conversion/system_error_text.h"
+#include "window_logic/window_layout.h"
 
 namespace quellmark {
 namespace {
@@ -107,11 +108,24 @@ std::string NotOnDiskText(const TrackResult& Done, const QuoteFunction& Quote) {
            FailureText(*Done.Result.NotOnDisk, Quote);
 }
 
+std::string ChangesText(const RunResult& Result) {
+    const auto Toggles = Result.TogglesReplaced;
+    const auto Pairs = Result.PairsInserted;
+    return (Toggles == 0   ? std::string("no recorded icon toggle to replace")
+            : Toggles == 1 ? std::string("1 icon toggle replaced")
+                           : std::to_string(Toggles) + " icon toggles replaced") +
+           ", " +
+           (Pairs == 0   ? std::string("no toggle pair inserted")
+            : Pairs == 1 ? std::string("1 toggle pair inserted")
+                         : std::to_string(Pairs) + " toggle pairs inserted");
+}
+
 std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quote) {
     std::string Message;
     switch (Done.Result.Outcome) {
         case RunOutcome::Finished:
-            Message = "Finished Processing";
+            Message =
+                "Finished Processing\n\n" + Quote(Done.Output) + ": " + ChangesText(Done.Result);
             break;
         case RunOutcome::SameFile:
             return SameFileText();
@@ -132,27 +146,24 @@ std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quo
     return Message;
 }
 
-bool PathExists(const std::string& Path) {
-    std::error_code Error;
-    const auto Status = std::filesystem::symlink_status(
-        std::filesystem::path(std::u8string(Path.begin(), Path.end())), Error);
-    return !Error && Status.type() != std::filesystem::file_type::not_found;
-}
-
 std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show) {
     return FailureText({FailedStep::OpenInput, Track, {}, Reason::FromErrno(ENOENT)},
                        PlainQuotes(Show));
 }
 
 Report SummarizeList(const std::vector<TrackResult>& Results,
-                     const std::vector<std::string>& NotConverted, const ShowFunction& Show) {
+                     const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show) {
     const QuoteFunction Quote = PlainQuotes(Show);
-    std::vector<std::string> Failed, Copied, Converted;
+    std::vector<std::string> Failed, Stopped, Copied, Converted, Left;
     for (const auto& Done : Results) {
         const std::string Name = Show(FileNameOf(Done.Track)) + ": ";
+        if (!Done.Started) {
+            Left.push_back(Name + "not started");
+            continue;
+        }
         switch (Done.Result.Outcome) {
             case RunOutcome::Finished:
-                Converted.push_back(Name + "converted");
+                Converted.push_back(Name + "converted, " + ChangesText(Done.Result));
                 break;
             case RunOutcome::Stopped:
                 Copied.push_back(Name + "not converted (" + StopReasonText(Done.Result.Stopped) +
@@ -162,7 +173,7 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
                 Failed.push_back(Name + SameFileText());
                 break;
             case RunOutcome::Cancelled:
-                Failed.push_back(Name + "stopped by the user, output left as it was");
+                Stopped.push_back(Name + "stopped by the user, output left as it was");
                 break;
             case RunOutcome::Failed:
                 Failed.push_back(Name + (Done.Result.Failed
@@ -174,33 +185,51 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
             Failed.push_back(Name + NotOnDiskText(Done, Quote));
         }
     }
+    for (const auto& Each : Skipped) {
+        Left.push_back(Show(FileNameOf(Each.Path)) + ": skipped (" +
+                       (Each.Because == SkippedTrack::Why::Folder
+                            ? std::string("a folder")
+                            : "already has the " + OutputNameFor("") + " prefix") +
+                       ")");
+    }
     Report Summary;
     Summary.Failed = Failed.size();
-    Summary.Headline = Count(Converted.size(), "converted") + ", " +
-                       Count(Copied.size(), "copied unchanged") + ", " +
-                       Count(Failed.size(), "failed");
-    if (!NotConverted.empty()) {
-        Summary.Headline += ", " + Count(NotConverted.size(), "not converted (stopped)");
+    Summary.Headline = CountsText(Converted.size(), Copied.size(), Failed.size());
+    if (!Stopped.empty()) {
+        Summary.Headline += ", " + Count(Stopped.size(), "stopped");
     }
-    for (const auto* Group : {&Failed, &Copied, &Converted}) {
+    const std::size_t NotStarted = Left.size() - Skipped.size();
+    if (NotStarted > 0) {
+        Summary.Headline += ", " + Count(NotStarted, "not started");
+    }
+    if (!Skipped.empty()) {
+        Summary.Headline += ", " + Count(Skipped.size(), "skipped");
+    }
+    for (const auto* Group : {&Failed, &Stopped, &Copied, &Converted, &Left}) {
         Summary.Lines.insert(Summary.Lines.end(), Group->begin(), Group->end());
-    }
-    for (const auto& Track : NotConverted) {
-        Summary.Lines.push_back(Show(FileNameOf(Track)) + ": not converted");
     }
     return Summary;
 }
 
-Report ListQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show) {
+std::string CountsText(std::size_t Converted, std::size_t Copied, std::size_t Failed) {
+    return Count(Converted, "converted") + ", " + Count(Copied, "not converted") +
+           " (copied with the icons still on), " + Count(Failed, "failed");
+}
+
+Report ListQuestion(const std::vector<RunSettings>& Runs,
+                    const std::function<bool(const std::string&)>& Exists,
+                    const ShowFunction& Show) {
     Report Question;
     for (const auto& Run : Runs) {
-        if (PathExists(Run.OutputPath)) {
+        if (Exists(Run.OutputPath)) {
             Question.Lines.push_back(Show(Run.OutputPath));
         }
     }
     const std::size_t Existing = Question.Lines.size();
-    Question.Headline = "Convert these " + std::to_string(Runs.size()) +
-                        " tracks with the options now selected? " +
+    const IconState State = Runs.empty() ? IconState::Off : Runs.front().InitialIconState;
+    const CommandType Command = Runs.empty() ? CommandType::Views : Runs.front().ReplacementCommand;
+    Question.Headline = "Convert these " + std::to_string(Runs.size()) + " tracks with \"" +
+                        CaptionOf(State) + "\" and \"" + CaptionOf(Command) + "\"? " +
                         (Existing == 1 ? "One output exists and will be replaced."
                                        : Count(Existing, "outputs exist and will be replaced."));
     return Question;

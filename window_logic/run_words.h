@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ struct TrackResult {
     std::string Track;   // the input's path
     std::string Output;  // the output's path
     RunResult Result;
+    bool Started = true;  // false: a Stop came first, and nothing was touched
+};
+
+// A name left out of a list, and why.
+struct SkippedTrack {
+    enum class Why { Folder, AlreadyOutput };
+    std::string Path;
+    Why Because = Why::Folder;
 };
 
 // "<what was being done> '<track>'[ in folder '<folder>']: <reason>".
@@ -28,6 +37,10 @@ std::string ReasonText(const Reason& Why);
 
 // What a track that Stopped left: why it was not converted, and that its output is a copy.
 std::string StoppedText(const TrackResult& Done, const QuoteFunction& Quote);
+
+// What a finished track changed: how many recorded toggles were replaced and how many pairs
+// were inserted.
+std::string ChangesText(const RunResult& Result);
 
 // What a track whose folder could not be flushed left: the new output in place, perhaps not for
 // good.
@@ -41,6 +54,10 @@ std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quo
 // The text of a refusal to write a track over itself.
 std::string SameFileText();
 
+// "N converted, N not converted (copied with the icons still on), N failed", the counts both the
+// command line and the windows give.
+std::string CountsText(std::size_t Converted, std::size_t Copied, std::size_t Failed);
+
 // A short first line with the counts, and a line per track below it, failures first.
 struct Report {
     std::string Headline;
@@ -48,19 +65,18 @@ struct Report {
     std::size_t Failed = 0;  // the first lines that are failures
 };
 
-// After a list: every track's result, and the tracks a Stop left unconverted.
+// After a list: every track's result, and the names left out of it.
 Report SummarizeList(const std::vector<TrackResult>& Results,
-                     const std::vector<std::string>& NotConverted, const ShowFunction& Show);
+                     const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show);
 
-// Before a list: asks whether to replace the outputs that exist; empty Lines when none does,
-// and then there is nothing to ask.
-Report ListQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show);
+// Before a list: asks whether to convert with the options chosen, replacing the outputs that
+// exist; empty Lines when none does, and then there is nothing to ask.
+Report ListQuestion(const std::vector<RunSettings>& Runs,
+                    const std::function<bool(const std::string&)>& Exists,
+                    const ShowFunction& Show);
 
 // What a window says at start of a track named on its command line that names no file, in
 // the words quellmark-convert uses.
 std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show);
-
-// Whether anything, even a link to nothing, has the name Path.
-bool PathExists(const std::string& Path);
 
 }  // namespace quellmark

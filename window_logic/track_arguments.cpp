@@ -1,58 +1,37 @@
 #include "window_logic/track_arguments.h"
 
-#include <cctype>
-
-#include "window_logic/run_words.h"
+#include "conversion/path_syntax.h"
 
 namespace quellmark {
-namespace {
 
-int HexValue(char Digit) {
-    if (std::isdigit(static_cast<unsigned char>(Digit))) {
-        return Digit - '0';
-    }
-    const int Lower = std::tolower(static_cast<unsigned char>(Digit));
-    return Lower >= 'a' && Lower <= 'f' ? Lower - 'a' + 10 : -1;
-}
+const char* const WindowProgramPurpose =
+    "Rewrite a recorded track so that it plays back without object icons. One TRACK is opened "
+    "as the input; several are loaded as a list to convert.";
+const char* const WindowProgramTracks = "Track files to open.";
 
-// The local path of a file:// address (file:///p or file://localhost/p), escapes undone; empty
-// for anything else.
-std::string LocalPathOf(const std::string& Address) {
-    std::string Rest;
-    for (const char* Prefix : {"file://localhost/", "file:///"}) {
-        if (Address.rfind(Prefix, 0) == 0) {
-            Rest = Address.substr(std::string(Prefix).size() - 1);
-            break;
-        }
-    }
-    std::string Path;
-    for (std::size_t At = 0; At < Rest.size(); ++At) {
-        const int High = At + 2 < Rest.size() ? HexValue(Rest[At + 1]) : -1;
-        const int Low = At + 2 < Rest.size() ? HexValue(Rest[At + 2]) : -1;
-        if (Rest[At] == '%' && High >= 0 && Low >= 0) {
-            Path += static_cast<char>(High * 16 + Low);
-            At += 2;
+WindowCommandLine SplitWindowCommandLine(const std::vector<std::string>& Words) {
+    WindowCommandLine Line;
+    bool OptionsEnded = false;
+    for (const auto& Word : Words) {
+        if (!OptionsEnded && Word == "--") {
+            OptionsEnded = true;
+        } else if (!OptionsEnded && Word.size() > 1 && Word.front() == '-') {
+            Line.Options.push_back(Word);
         } else {
-            Path += Rest[At];
+            Line.Tracks.push_back(Word);
         }
     }
-#ifdef _WIN32
-    // file:///C:/a.trk names C:/a.trk.
-    if (Path.size() > 2 && Path[0] == '/' && Path[2] == ':') {
-        Path.erase(0, 1);
-    }
-#endif
-    return Path;
+    return Line;
 }
 
-}  // namespace
-
-TrackArguments ReadTrackArguments(const std::vector<std::string>& Arguments) {
+TrackArguments ReadTrackArguments(const std::vector<std::string>& Arguments,
+                                  const FileLookup& Files) {
     TrackArguments Read;
     for (const auto& Argument : Arguments) {
-        if (PathExists(Argument)) {
+        if (Files.Exists(Argument)) {
             Read.Tracks.push_back(Argument);
-        } else if (const auto Local = LocalPathOf(Argument); !Local.empty() && PathExists(Local)) {
+        } else if (const auto Local = LocalPathOfFileUrl(Argument);
+                   !Local.empty() && Files.Exists(Local)) {
             Read.Tracks.push_back(Local);
         } else {
             Read.Tracks.push_back(Argument);

@@ -4,7 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "window_logic/file_lookup.h"
+
 namespace quellmark {
+
+// The window program's command line, the program's name left out: the words after "--", and
+// those that do not look like options, are tracks.
+struct WindowCommandLine {
+    std::vector<std::string> Options;  // anything else: --help, --version, or a wrong one
+    std::vector<std::string> Tracks;
+};
+WindowCommandLine SplitWindowCommandLine(const std::vector<std::string>& Words);
+
+// What the window program says of itself and its TRACK arguments in its help.
+extern const char* const WindowProgramPurpose;
+extern const char* const WindowProgramTracks;
 
 struct TrackArguments {
     std::vector<std::string> Tracks;   // in their order, as the system names them, bytes kept
@@ -14,6 +28,7 @@ struct TrackArguments {
 // An argument that names an existing file is that file, whatever it looks like ("sortie:2.trk",
 // bytes that are no UTF-8); else a file:// address names the local file it points to. Anything
 // else names no file: it stays in the list, to be reported, never skipped in silence.
-TrackArguments ReadTrackArguments(const std::vector<std::string>& Arguments);
+TrackArguments ReadTrackArguments(const std::vector<std::string>& Arguments,
+                                  const FileLookup& Files);
 
 }  // namespace quellmark

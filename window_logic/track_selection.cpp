@@ -1,45 +1,49 @@
 #include "window_logic/track_selection.h"
 
 #include "conversion/output_name.h"
+#include "conversion/path_syntax.h"
 
 namespace quellmark {
 namespace {
 
-// A field shows the start of the list; the tooltip holds all of it.
+// A field shows the start of the list; a tooltip no more than fits on a screen.
 constexpr std::size_t NamesInField = 3;
+constexpr std::size_t NamesInToolTip = 20;
 
-std::string Joined(const std::vector<std::string>& Lines) {
+std::string ToolTipOf(const std::vector<std::string>& Lines) {
     std::string Text;
-    for (const auto& Line : Lines) {
-        Text += (Text.empty() ? "" : "\n") + Line;
+    for (std::size_t At = 0; At < Lines.size() && At < NamesInToolTip; ++At) {
+        Text += (Text.empty() ? "" : "\n") + Lines[At];
+    }
+    if (Lines.size() > NamesInToolTip) {
+        Text += "\n\xe2\x80\xa6 and " + std::to_string(Lines.size() - NamesInToolTip) + " more";
     }
     return Text;
 }
 
-}  // namespace
-
-bool IsFullPath(const std::string& Path) {
-#ifdef _WIN32
-    return (Path.size() >= 3 && Path[1] == ':' && (Path[2] == '\\' || Path[2] == '/')) ||
-           Path.rfind("\\\\", 0) == 0 || Path.rfind("//", 0) == 0;
-#else
-    return !Path.empty() && Path.front() == '/';
-#endif
+// The directory joined to a typed name, unless it is a full path; an empty field stays empty.
+std::string Joined(const std::string& Directory, const std::string& Name) {
+    return Name.empty() || IsFullPath(Name) ? Name : Directory + Name;
 }
+
+}  // namespace
 
 TrackSelection::TrackSelection(ShowFunction Show) : Show_(std::move(Show)) {}
 
 void TrackSelection::ChooseInput(const std::string& Path) {
     List_.clear();
+    ListFolder_.clear();
     InputDirectory_ = FolderPartOf(Path);
     OutputDirectory_ = InputDirectory_;
     InputName_ = FileNameOf(Path);
     OutputName_ = OutputNameFor(InputName_);
+    LastChosen_ = Path;
 }
 
 void TrackSelection::ChooseOutput(const std::string& Path) {
     OutputDirectory_ = FolderPartOf(Path);
     OutputName_ = FileNameOf(Path);
+    LastChosen_ = Path;
 }
 
 void TrackSelection::ChooseList(const std::vector<std::string>& Paths) {
@@ -47,24 +51,36 @@ void TrackSelection::ChooseList(const std::vector<std::string>& Paths) {
         ChooseInput(Paths.front());
     } else if (Paths.size() > 1) {
         List_ = Paths;
+        ListFolder_.clear();
     }
 }
 
+void TrackSelection::ChooseOutputFolder(const std::string& Folder) {
+    ListFolder_ = Folder;
+}
+
 void TrackSelection::EditInput(const std::string& Name) {
-    List_.clear();
-    InputName_ = Name;
+    if (!IsList()) {
+        InputName_ = Name;
+    }
 }
 
 void TrackSelection::EditOutput(const std::string& Name) {
-    OutputName_ = Name;
+    if (!IsList()) {
+        OutputName_ = Name;
+    }
 }
 
 std::string TrackSelection::InputPath() const {
-    return IsFullPath(InputName_) ? InputName_ : InputDirectory_ + InputName_;
+    return Joined(InputDirectory_, InputName_);
 }
 
 std::string TrackSelection::OutputPath() const {
-    return IsFullPath(OutputName_) ? OutputName_ : OutputDirectory_ + OutputName_;
+    return Joined(OutputDirectory_, OutputName_);
+}
+
+std::string TrackSelection::OutputOf(const std::string& Track) const {
+    return OutputPathFor(Track, ListFolder_);
 }
 
 std::string TrackSelection::InputText() const {
@@ -75,11 +91,15 @@ std::string TrackSelection::InputText() const {
     for (std::size_t At = 0; At < List_.size() && At < NamesInField; ++At) {
         Text += (At == 0 ? "" : ", ") + Show_(FileNameOf(List_[At]));
     }
-    return Text + (List_.size() > NamesInField ? ", …" : "");
+    return Text + (List_.size() > NamesInField ? ", \xe2\x80\xa6" : "");
 }
 
 std::string TrackSelection::OutputText() const {
-    return IsList() ? OutputNameFor("<name>") + " beside each" : Show_(OutputName_);
+    if (!IsList()) {
+        return Show_(OutputName_);
+    }
+    return OutputNameFor("<name>") +
+           (ListFolder_.empty() ? " beside each" : " in " + Show_(ListFolder_));
 }
 
 std::string TrackSelection::InputToolTip() const {
@@ -90,7 +110,7 @@ std::string TrackSelection::InputToolTip() const {
     for (const auto& Track : List_) {
         Lines.push_back(Show_(Track));
     }
-    return Joined(Lines);
+    return ToolTipOf(Lines);
 }
 
 std::string TrackSelection::OutputToolTip() const {
@@ -99,9 +119,9 @@ std::string TrackSelection::OutputToolTip() const {
     }
     std::vector<std::string> Lines;
     for (const auto& Track : List_) {
-        Lines.push_back(Show_(OutputPathFor(Track)));
+        Lines.push_back(Show_(OutputOf(Track)));
     }
-    return Joined(Lines);
+    return ToolTipOf(Lines);
 }
 
 std::vector<RunSettings> TrackSelection::Runs(IconState State, CommandType Command) const {
@@ -110,7 +130,7 @@ std::vector<RunSettings> TrackSelection::Runs(IconState State, CommandType Comma
     }
     std::vector<RunSettings> All;
     for (const auto& Track : List_) {
-        All.push_back({Track, OutputPathFor(Track), State, Command});
+        All.push_back({Track, OutputOf(Track), State, Command});
     }
     return All;
 }

@@ -1,6 +1,7 @@
 // What the window's two track fields stand for: one track and its output, or a list of tracks
-// that are each converted beside themselves; and the folders the file dialogs chose last.
-// Paths are the system's bytes (UTF-8 on Windows); Show turns one into text for the screen.
+// that are each converted to NoIcons_<name> beside themselves or in a chosen folder; and the
+// folders the file dialogs chose last. Paths are the system's bytes (UTF-8 on Windows); Show
+// turns one into text for the screen.
 #pragma once
 
 #include <string>
@@ -18,13 +19,14 @@ class TrackSelection {
     // One track, from the input "Browse", a drop or the command line: its folder becomes both
     // directories, and its output is NoIcons_<name> there.
     void ChooseInput(const std::string& Path);
-    // The output "Browse" chose Path.
+    // The output "Browse" chose Path for one track.
     void ChooseOutput(const std::string& Path);
-    // Several tracks, from the command line or a drop: "Remove Icons" converts each to
-    // NoIcons_<name> beside it. One track is taken as ChooseInput takes it.
+    // Several tracks: "Remove Icons" converts each to NoIcons_<name> beside it.
     void ChooseList(const std::vector<std::string>& Paths);
+    // The folder a list's outputs go to; empty: beside each track.
+    void ChooseOutputFolder(const std::string& Folder);
     // The user typed in a field: the name as typed, in the directory chosen last unless it is
-    // a full path. Typing in the input field ends a list.
+    // a full path; an empty field names no file. A list's fields take no typing.
     void EditInput(const std::string& Name);
     void EditOutput(const std::string& Name);
 
@@ -32,8 +34,11 @@ class TrackSelection {
     const std::vector<std::string>& List() const { return List_; }
     const std::string& InputDirectory() const { return InputDirectory_; }
     const std::string& OutputDirectory() const { return OutputDirectory_; }
+    // The file the dialogs open on: the one chosen last.
+    const std::string& LastChosen() const { return LastChosen_; }
 
-    // What the fields show, and their tooltips: the full paths "Remove Icons" will use.
+    // What the fields show, and their tooltips: the full paths "Remove Icons" will use, at most
+    // about twenty of a list's.
     std::string InputText() const;
     std::string OutputText() const;
     std::string InputToolTip() const;
@@ -45,6 +50,7 @@ class TrackSelection {
   private:
     std::string InputPath() const;
     std::string OutputPath() const;
+    std::string OutputOf(const std::string& Track) const;
 
     ShowFunction Show_;
     std::string InputDirectory_;
@@ -52,9 +58,8 @@ class TrackSelection {
     std::string InputName_;
     std::string OutputName_;
     std::vector<std::string> List_;
+    std::string ListFolder_;
+    std::string LastChosen_;
 };
-
-// Whether Path is a full path: one that does not depend on the directory chosen last.
-bool IsFullPath(const std::string& Path);
 
 }  // namespace quellmark

@@ -213,8 +213,11 @@ void OutputFile::MoveIntoPlace() {
     }
 }
 
-std::optional<Failure> OutputFile::Commit() {
+CommitResult OutputFile::Commit(const CommitGate& GoOn) {
     const std::string& Path = Target_.Path;
+    if (!GoOn(RunStage::Saving)) {
+        return {};
+    }
     if (Target_.Existing.IsOpen()) {
         KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Path);
     } else if (!Unnamed_) {
@@ -224,6 +227,9 @@ std::optional<Failure> OutputFile::Commit() {
     // Data that never reached the disk must not be reported as written.
     if (::fdatasync(File_.Get()) != 0) {
         ThrowFileError(FailedStep::WriteOutput, Path, errno);
+    }
+    if (!GoOn(RunStage::Placing)) {
+        return {};
     }
     {
         // A signal between the temporary name and the final one would leave a complete copy.
@@ -243,7 +249,7 @@ std::optional<Failure> OutputFile::Commit() {
         Committed_ = true;
         Cleanup_.Forget();
     }
-    return SyncFolder();
+    return {true, SyncFolder()};
 }
 
 // The new name survives a crash only once the folder is on disk as well.

@@ -12,6 +12,7 @@
 #include "conversion/posix/file_descriptor.h"
 #include "conversion/posix/interrupt_cleanup.h"
 #include "conversion/posix/output_target.h"
+#include "conversion/track_files.h"
 
 namespace quellmark {
 
@@ -30,10 +31,11 @@ class OutputFile {
     int Descriptor() const { return File_.Get(); }
 
     // Gives the file the attributes of the one it replaces, syncs it, moves it into place and
-    // syncs the folder. A file that took a new name meanwhile is replaced only where the
-    // target allows replacing. Throws TrackFileError; the target is untouched unless the
-    // move happened. A folder that cannot be synced after the move is returned.
-    std::optional<Failure> Commit();
+    // syncs the folder, asking GoOn before the sync and before the move. A file that took a new
+    // name meanwhile is replaced only where the target allows replacing. Throws
+    // TrackFileError; the target is untouched unless the move happened. A folder that cannot be
+    // synced after the move is returned.
+    CommitResult Commit(const CommitGate& GoOn);
 
   private:
     void CheckRoom(std::uint64_t ExpectedSize) const;

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 
+#include "conversion/path_syntax.h"
+
 namespace quellmark {
 namespace {
 
@@ -20,19 +22,7 @@ struct PathParts {
 };
 
 PathParts SplitPath(const std::string& Path) {
-    const auto Slash = Path.rfind('/');
-    if (Slash == std::string::npos) {
-        return {".", Path};
-    }
-    return {Slash == 0 ? "/" : Path.substr(0, Slash), Path.substr(Slash + 1)};
-}
-
-// Where a relative link's folder lies, for messages.
-std::string JoinPath(const std::string& Folder, const std::string& Relative) {
-    if (Relative == ".") {
-        return Folder;
-    }
-    return Folder + (Folder.back() == '/' ? "" : "/") + Relative;
+    return {FolderNameOf(Path), FileNameOf(Path)};
 }
 
 int OpenFolderAt(int Base, const std::string& Path, PathEntry& Entry) {
@@ -91,7 +81,10 @@ int FollowLinks(const std::string& Path, PathEntry& Entry) {
             Error != 0) {
             return Error;
         }
-        Next.FolderPath = Absolute ? Parts.Folder : JoinPath(Entry.FolderPath, Parts.Folder);
+        // Where a relative link's folder lies, for messages.
+        Next.FolderPath = Absolute              ? Parts.Folder
+                          : Parts.Folder == "." ? Entry.FolderPath
+                                                : JoinPath(Entry.FolderPath, Parts.Folder);
         Next.Name = Parts.Name;
         Entry = std::move(Next);
     }

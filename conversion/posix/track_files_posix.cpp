@@ -99,7 +99,7 @@ class PosixOutputTrackFile final : public OutputTrackFile {
     PosixOutputTrackFile(OutputTarget Target, std::uint64_t ExpectedSize)
         : Path_(Target.Path), File_(std::move(Target), ExpectedSize) {}
     WriteFunction Writer() override { return DescriptorWriter(File_.Descriptor(), Path_); }
-    std::optional<Failure> Commit() override { return File_.Commit(); }
+    CommitResult Commit(const CommitGate& GoOn) override { return File_.Commit(GoOn); }
 
   private:
     std::string Path_;
@@ -111,7 +111,7 @@ class StandardOutputTrackFile final : public OutputTrackFile {
   public:
     explicit StandardOutputTrackFile(std::string Name) : Name_(std::move(Name)) {}
     WriteFunction Writer() override { return DescriptorWriter(STDOUT_FILENO, Name_); }
-    std::optional<Failure> Commit() override { return std::nullopt; }
+    CommitResult Commit(const CommitGate&) override { return {true, std::nullopt}; }
 
   private:
     std::string Name_;

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "conversion/path_syntax.h"
 #include "conversion/temporary_name.h"
 #include "conversion/track_files.h"
 #include "conversion/windows/long_path.h"
@@ -152,15 +153,6 @@ WriteFunction GatheringWriter(HANDLE File, const std::string& Path, std::vector<
     };
 }
 
-// The folder part of a path as given, for messages.
-std::string FolderPartOf(const std::string& Path) {
-    const auto Separator = Path.find_last_of("/\\");
-    if (Separator == std::string::npos) {
-        return Path.size() >= 2 && Path[1] == ':' ? Path.substr(0, 2) : ".";
-    }
-    return Separator == 0 ? Path.substr(0, 1) : Path.substr(0, Separator);
-}
-
 // A long path as a user would write it.
 std::string ShownPath(const std::wstring& Long) {
     if (Long.rfind(L"\\\\?\\UNC\\", 0) == 0) {
@@ -207,7 +199,7 @@ class StandardOutputTrackFile final : public OutputTrackFile {
     explicit StandardOutputTrackFile(std::string Name)
         : Stream_(GetStdHandle(STD_OUTPUT_HANDLE)), Name_(std::move(Name)) {}
     WriteFunction Writer() override { return GatheringWriter(Stream_, Name_, Gathered_); }
-    std::optional<Failure> Commit() override { return std::nullopt; }
+    CommitResult Commit(const CommitGate&) override { return {true, std::nullopt}; }
 
   private:
     HANDLE Stream_;
@@ -240,7 +232,10 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
 
     // The flush, which takes most of a long track's commit, runs while the file would still
     // delete itself if the program were killed; the mark is cleared only for the rename.
-    std::optional<Failure> Commit() override {
+    CommitResult Commit(const CommitGate& GoOn) override {
+        if (!GoOn(RunStage::Saving)) {
+            return {};
+        }
         if (Existing_.IsOpen()) {
             KeepAttributes();
         } else {
@@ -250,13 +245,16 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         if (!FlushFileBuffers(Temporary_.Get())) {
             ThrowSystemError(FailedStep::WriteOutput, Path_, GetLastError());
         }
+        if (!GoOn(RunStage::Placing)) {
+            return {};
+        }
         if (!MarkForDeletion(false)) {
             ThrowSystemError(FailedStep::WriteOutput, Path_, GetLastError());
         }
         MoveIntoPlace();
         Committed_ = true;
         Temporary_.Close();
-        return std::nullopt;
+        return {true, std::nullopt};
     }
 
   private:
@@ -496,7 +494,7 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::wstring Final = Name;
-    std::string FolderText = FolderPartOf(Path);
+    std::string FolderText = FolderNameOf(Path);
     if (Existing.IsOpen()) {
         FileIdentity Identity;
         if (IdentityOf(Existing.Get(), Identity) && InputIdentity == Identity) {

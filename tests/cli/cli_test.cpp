@@ -199,6 +199,7 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
     WriteFile(Folder / "-x.trk", Track);
     const std::string P = "quellmark-convert: ";
     const std::string Try = "Try 'quellmark-convert --help' for more information.\n";
+    const std::string Changes = "2 icon toggles replaced, no toggle pair inserted";
     const struct {
         const char* Name;
         std::vector<std::string> Arguments;
@@ -281,8 +282,8 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
         {"the count of one track",
          {"-v", "-d", "out", "a.trk"},
          0,
-         P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
-             "1 track: 1 converted, 0 copied unchanged, 0 failed\n",
+         P + "'a.trk' -> 'out/NoIcons_a.trk': " + Changes + "\n" + P +
+             "1 track: 1 converted, 0 not converted (copied with the icons still on), 0 failed\n",
          "NoIcons_a.trk"},
         {"an output that exists",
          {"-o", "short.trk", "a.trk"},
@@ -292,9 +293,9 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
         {"the counts with a skipped track",
          {"-v", "-d", "out", "a.trk", "NoIcons_old.trk"},
          0,
-         P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
+         P + "'a.trk' -> 'out/NoIcons_a.trk': " + Changes + "\n" + P +
              "'NoIcons_old.trk' already has the NoIcons_ prefix -- unchanged\n" + P +
-             "2 tracks: 1 converted, 0 copied unchanged, 0 failed, 1 skipped\n",
+             "2 tracks: 1 converted, 0 not converted (copied with the icons still on), 0 failed, 1 skipped\n",
          "NoIcons_a.trk"},
         {"an empty output folder",
          {"-d", "", "a.trk"},
@@ -309,11 +310,11 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
         {"the counts at the end",
          {"-v", "-d", "out", "a.trk", "short.trk", "none.trk"},
          1,
-         P + "'a.trk' -> 'out/NoIcons_a.trk'\n" + P +
+         P + "'a.trk' -> 'out/NoIcons_a.trk': " + Changes + "\n" + P +
              "warning: 'short.trk' was not converted (no record section): "
              "'out/NoIcons_short.trk' is a copy with the icons still on\n" +
              P + "Can't open input track 'none.trk': No such file or directory\n" + P +
-             "3 tracks: 1 converted, 1 copied unchanged, 1 failed\n",
+             "3 tracks: 1 converted, 1 not converted (copied with the icons still on), 1 failed\n",
          "NoIcons_a.trk|NoIcons_short.trk"},
         {"an unknown option first",
          {"--frobnicate"},

@@ -334,9 +334,9 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
     const struct {
         int Signal;
         bool Named;  // a folder without unnamed files: the temporary file has a name
-    } Rows[] = {{SIGKILL, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGINT, false},
-                {SIGQUIT, false}, {SIGTERM, true},  {SIGHUP, true},  {SIGINT, true},
-                {SIGQUIT, true}};
+    } Rows[] = {{SIGKILL, false}, {SIGTERM, false}, {SIGHUP, false},
+                {SIGINT, false},  {SIGQUIT, false}, {SIGTERM, true},
+                {SIGHUP, true},   {SIGINT, true},   {SIGQUIT, true}};
     for (const auto& Row : Rows) {
         SCOPED_TRACE(std::string(strsignal(Row.Signal)) + (Row.Named ? ", named" : ""));
         test::Child Running([&] {
@@ -366,17 +366,18 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
 // A signal the program ignores (SIGHUP under nohup) is still ignored while a named temporary
 // file is written.
 TEST_F(RunFailure, AnIgnoredHangupLetsTheRunFinish) {
-    EXPECT_EQ(InChild([&] {
-                  if (!test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
-                      return std::string("no filter");
-                  }
-                  signal(SIGHUP, SIG_IGN);
-                  const RunResult Done = ConversionRun(
-                      {Directory / "in.trk", Directory / "earlier.trk"},
-                      [](std::uint64_t, std::uint64_t) { return kill(getpid(), SIGHUP) == 0; });
-                  return Report(Done.Outcome, test::ReasonOf(Done));
-              }),
-              Report(RunOutcome::Finished));
+    EXPECT_EQ(
+        InChild([&] {
+            if (!test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
+                return std::string("no filter");
+            }
+            signal(SIGHUP, SIG_IGN);
+            const RunResult Done = ConversionRun(
+                {Directory / "in.trk", Directory / "earlier.trk"},
+                [](RunStage, std::uint64_t, std::uint64_t) { return kill(getpid(), SIGHUP) == 0; });
+            return Report(Done.Outcome, test::ReasonOf(Done));
+        }),
+        Report(RunOutcome::Finished));
     EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk");
 }
 
@@ -493,7 +494,8 @@ TEST_F(RunFailure, NamedTemporaryFileIsPrivateFromItsCreation) {
         umask(0);
         bool Told = false;
         return Report(
-            ConversionRun({Directory / "in.trk", Directory / "new.trk"}, [&](std::uint64_t,
+            ConversionRun({Directory / "in.trk", Directory / "new.trk"}, [&](RunStage,
+                                                                             std::uint64_t,
                                                                              std::uint64_t) {
                 char Go = 0;
                 if (!Told) {
@@ -534,7 +536,7 @@ std::string CreateDuringRun(const std::string& Input, const std::string& Output,
         bool Told = false;
         const auto Done =
             ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists},
-                          [&](std::uint64_t, std::uint64_t) {
+                          [&](RunStage, std::uint64_t, std::uint64_t) {
                               if (!Told) {
                                   Told = write(Started[1], "x", 1) == 1;
                                   for (int Wait = 0; Wait < 10000 && !fs::exists(Output); ++Wait) {

@@ -206,7 +206,7 @@ TEST_F(WindowsRun, AFileThatAppearsIsKeptUnlessReplacingWasAsked) {
         bool Made = false;
         const RunResult Done = ConversionRun(
             {Directory / "tracks/a.trk", Output, IconState::Full, CommandType::Views, IfExists},
-            [&](std::uint64_t, std::uint64_t) {
+            [&](RunStage, std::uint64_t, std::uint64_t) {
                 if (!Made) {
                     WriteFile(Output, "notes\r\n");
                     Made = true;

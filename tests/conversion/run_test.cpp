@@ -186,23 +186,32 @@ TEST(ConversionRun, ReportsProgressAndEndsWhenAsked) {
     }
     const std::string Input = MakeTrack(Body);
     test::WriteFile(Directory / "in.trk", Input);
+    // Stopped after a number of blocks, or when the run reaches a stage: up to the rename the
+    // earlier output stays as it was.
     const struct {
         const char* Name;
-        int BlocksBeforeStop;  // 0: never stops
+        RunStage StopAt;
+        int BlocksBeforeStop;  // 0: never stops while converting
         RunOutcome Outcome;
     } Rows[] = {
-        {"stopped after the first block", 1, RunOutcome::Cancelled},
-        {"run through", 0, Finished},
+        {"stopped after the first block", RunStage::Converting, 1, RunOutcome::Cancelled},
+        {"stopped before the flush", RunStage::Saving, 0, RunOutcome::Cancelled},
+        {"stopped before the rename", RunStage::Placing, 0, RunOutcome::Cancelled},
+        {"run through", RunStage::Converting, 0, Finished},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         test::WriteFile(Directory / "out.trk", "earlier");
         std::vector<std::uint64_t> Seen;
         const auto Outcome =
-            ConversionRun({Directory / "in.trk", Directory / "out.trk"}, [&](std::uint64_t Read,
+            ConversionRun({Directory / "in.trk", Directory / "out.trk"}, [&](RunStage Stage,
+                                                                             std::uint64_t Read,
                                                                              std::uint64_t InAll) {
-                Seen.push_back(Read);
                 EXPECT_EQ(InAll, Input.size());
+                if (Stage != RunStage::Converting) {
+                    return Stage != Row.StopAt;
+                }
+                Seen.push_back(Read);
                 return Row.BlocksBeforeStop == 0 ||
                        Seen.size() < static_cast<std::size_t>(Row.BlocksBeforeStop);
             }).Outcome;

@@ -1,17 +1,22 @@
-// What the windows decide without a toolkit, row by row: fields, lists, texts, arguments, Stop.
+// What the windows decide without a toolkit, row by row, on both systems: the layout, paths,
+// fields, words, and the presenter driven through a fake window as a user would drive it.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cerrno>
-
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "conversion/output_name.h"
+#include "conversion/path_syntax.h"
 #include "tests/support/test_files.h"
-#include "window_logic/list_run.h"
+#include "window_logic/main_presenter.h"
 #include "window_logic/run_words.h"
-#include "window_logic/track_arguments.h"
-#include "window_logic/track_selection.h"
+#include "window_logic/window_layout.h"
 
 namespace quellmark {
 namespace {
@@ -24,83 +29,222 @@ std::string AsIs(const std::string& Path) {
     return Path;
 }
 
+// Names a parameterised row by its Name member, letters and digits only.
+template <typename Row>
+std::string RowName(const testing::TestParamInfo<Row>& Info) {
+    std::string Name;
+    for (const char Character : std::string(Info.param.Name)) {
+        Name += std::isalnum(static_cast<unsigned char>(Character)) ? Character : '_';
+    }
+    return Name;
+}
+
 #ifdef _WIN32
 const std::string Root = "C:\\tracks\\";
 #else
 const std::string Root = "/tracks/";
 #endif
+const char Sep = PreferredSeparator();
 
-TEST(TrackSelection, FieldsFollowWhatTheUserChose) {
-    const struct {
-        const char* Name;
-        void (*Act)(TrackSelection&);
-        // input text, output text, input tooltip, output tooltip, input of the first run
-        std::vector<std::string> Expected;
-    } Rows[] = {
-        {"nothing chosen", [](TrackSelection&) {}, {"", "", "", "", ""}},
-        {"one track",
-         [](TrackSelection& Chosen) { Chosen.ChooseInput(Root + "a b.trk"); },
-         {"a b.trk", "NoIcons_a b.trk", Root + "a b.trk", Root + "NoIcons_a b.trk",
-          Root + "a b.trk"}},
-        {"a bare name typed after a browse",
-         [](TrackSelection& Chosen) {
-             Chosen.ChooseInput(Root + "a.trk");
-             Chosen.EditOutput("other.trk");
-         },
-         {"a.trk", "other.trk", Root + "a.trk", Root + "other.trk", Root + "a.trk"}},
-        {"a list",
-         [](TrackSelection& Chosen) {
-             Chosen.ChooseList({Root + "a.trk", Root + "b.trk", Root + "c.trk", Root + "d.trk"});
-         },
-         {"4 tracks: a.trk, b.trk, c.trk, …", "NoIcons_<name> beside each",
-          Root + "a.trk\n" + Root + "b.trk\n" + Root + "c.trk\n" + Root + "d.trk",
-          Root + "NoIcons_a.trk\n" + Root + "NoIcons_b.trk\n" + Root + "NoIcons_c.trk\n" + Root +
-              "NoIcons_d.trk",
-          Root + "a.trk"}},
-        {"a list of one is one track",
-         [](TrackSelection& Chosen) { Chosen.ChooseList({Root + "a.trk"}); },
-         {"a.trk", "NoIcons_a.trk", Root + "a.trk", Root + "NoIcons_a.trk", Root + "a.trk"}},
-        {"typing in the input ends a list",
-         [](TrackSelection& Chosen) {
-             Chosen.ChooseInput(Root + "x.trk");
-             Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
-             Chosen.EditInput("c.trk");
-         },
-         {"c.trk", "NoIcons_x.trk", Root + "c.trk", Root + "NoIcons_x.trk", Root + "c.trk"}},
-        {"a browse ends a list",
-         [](TrackSelection& Chosen) {
-             Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
-             Chosen.ChooseInput(Root + "z.trk");
-         },
-         {"z.trk", "NoIcons_z.trk", Root + "z.trk", Root + "NoIcons_z.trk", Root + "z.trk"}},
-    };
-    for (const auto& Row : Rows) {
-        SCOPED_TRACE(Row.Name);
-        TrackSelection Chosen(AsIs);
-        Row.Act(Chosen);
-        const auto Runs = Chosen.Runs(IconState::Low, CommandType::TimeCompression);
-        EXPECT_EQ((std::vector<std::string>{Chosen.InputText(), Chosen.OutputText(),
-                                            Chosen.InputToolTip(), Chosen.OutputToolTip(),
-                                            Runs.front().InputPath}),
-                  Row.Expected);
-        EXPECT_EQ(Runs.size(), Chosen.IsList() ? Chosen.List().size() : 1u);
-        EXPECT_EQ(Runs.back().InitialIconState, IconState::Low);
+// The layout the window was drawn with; the views are built from the table and checked
+// against it, so this is where the numbers are checked.
+struct LayoutRow {
+    const char* Name;
+    const char* Caption;
+    TwipRect Where;
+    double Points;
+    int TabIndex;
+};
+
+class WindowLayout : public testing::TestWithParam<LayoutRow> {};
+
+TEST_P(WindowLayout, EveryControlStandsWhereTheLayoutPutsIt) {
+    const LayoutRow& Row = GetParam();
+    int Found = 0;
+    for (const auto& Each : WindowControls()) {
+        if (std::string(Each.Name) == Row.Name) {
+            ++Found;
+            EXPECT_EQ(ShownCaption(Each.Caption), Row.Caption);
+            EXPECT_EQ(Each.Where, Row.Where);
+            EXPECT_EQ(Each.Points, Row.Points);
+            EXPECT_EQ(Each.TabIndex, Row.TabIndex);
+        }
     }
+    EXPECT_EQ(Found, 1);
 }
 
-TEST(OutputName, EveryFrontEndNamesOutputsAlike) {
-    EXPECT_EQ(OutputPathFor("a.trk"), "NoIcons_a.trk");
-    EXPECT_EQ(OutputPathFor("sub/a.trk"), "sub/NoIcons_a.trk");
-    EXPECT_EQ(OutputPathFor("sub/a.trk", "out"),
-              "out" + std::string(Root.substr(Root.size() - 1)) + "NoIcons_a.trk");
-    EXPECT_EQ(OutputPathFor("sub/a.trk", "out/"), "out/NoIcons_a.trk");
-#ifdef _WIN32
-    EXPECT_EQ(OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk");
-    EXPECT_EQ(OutputPathFor("C:a.trk"), "C:NoIcons_a.trk");
-#else
-    EXPECT_EQ(OutputPathFor("back\\slash.trk"), "NoIcons_back\\slash.trk");
-#endif
+INSTANTIATE_TEST_SUITE_P(
+    , WindowLayout,
+    testing::Values(
+        LayoutRow{"Label1", "Input Track:", {0, 360, 1695, 375}, 12, 6},
+        LayoutRow{"txtInputTrackFile", "", {1680, 360, 3495, 375}, 12, 7},
+        LayoutRow{"cmdInputBrowse", "Browse", {5280, 360, 1215, 375}, 12, 8},
+        LayoutRow{"Label2", "Output Track:", {0, 1080, 1695, 375}, 12, 9},
+        LayoutRow{"txtOutputTrackFile", "", {1680, 1080, 3495, 375}, 12, 10},
+        LayoutRow{"cmdOutputBrowse", "Browse", {5280, 1080, 1215, 375}, 12, 11},
+        LayoutRow{"Frame1", "Original Icon State", {480, 1800, 2415, 1815}, 8.25, 1},
+        LayoutRow{"optIconStateOff", "Off", {120, 240, 1455, 375}, 8.25, 2},
+        LayoutRow{"optIconStateLow", "Range Only", {120, 600, 1455, 375}, 8.25, 3},
+        LayoutRow{"optIconStateMedium", "Range & Type", {120, 960, 1575, 375}, 8.25, 4},
+        LayoutRow{"optIconStateFull", "Range, Type & Name", {120, 1320, 2175, 375}, 8.25, 5},
+        LayoutRow{"Frame2", "What To Screw Up", {3120, 1800, 2175, 1575}, 8.25, 12},
+        LayoutRow{"optViews", "Views", {120, 240, 1695, 300}, 8.25, 13},
+        LayoutRow{"optTimeCompression", "Time Compression", {120, 600, 1935, 300}, 8.25, 14},
+        LayoutRow{"optUseNullCommand", "Neither (Untested)", {120, 960, 1935, 300}, 8.25, 16},
+        LayoutRow{"cmdRemoveIcons", "Remove Icons", {480, 3840, 1455, 375}, 8.25, 0},
+        LayoutRow{"cmdExit", "Bail Out", {5040, 3840, 1455, 375}, 12, 15}),
+    RowName<LayoutRow>);
+
+struct PathRow {
+    const char* Name;
+    std::string Got;
+    std::string Expected;
+};
+
+class PathSyntax : public testing::TestWithParam<PathRow> {};
+
+TEST_P(PathSyntax, SplitsAndJoinsAsTheSystemDoes) {
+    EXPECT_EQ(GetParam().Got, GetParam().Expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , PathSyntax,
+    testing::Values(
+        PathRow{"output beside the track", OutputPathFor("sub/a.trk"), "sub/NoIcons_a.trk"},
+        PathRow{"output of a bare name", OutputPathFor("a.trk"), "NoIcons_a.trk"},
+        PathRow{"output in a folder", OutputPathFor("sub/a.trk", "out"),
+                "out" + std::string(1, Sep) + "NoIcons_a.trk"},
+        PathRow{"output in a folder with its separator", OutputPathFor("sub/a.trk", "out/"),
+                "out/NoIcons_a.trk"},
+        PathRow{"folder of a name under the root", FolderNameOf(std::string(1, Sep) + "x.trk"),
+                std::string(1, Sep)},
+        PathRow{"folder of a bare name", FolderNameOf("x.trk"), "."},
+        PathRow{"folder of a nested name", FolderNameOf("a/b/x.trk"), "a/b"},
+        PathRow{"file address with escapes", LocalPathOfFileUrl("file:///t/%C3%BCbung%20a.trk"),
+                "/t/\xc3\xbc"
+                "bung a.trk"},
+        PathRow{"file address on localhost", LocalPathOfFileUrl("file://localhost/t/a.trk"),
+                "/t/a.trk"},
+        PathRow{"no file address", LocalPathOfFileUrl("https://example.org/a.trk"), ""},
+#ifdef _WIN32
+        PathRow{"backslashes", OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk"},
+        PathRow{"a drive's working folder", OutputPathFor("C:a.trk"), "C:NoIcons_a.trk"},
+        PathRow{"a drive's root", FolderNameOf("C:\\x.trk"), "C:\\"},
+        PathRow{"file address with a drive", LocalPathOfFileUrl("file:///C:/a.trk"), "C:/a.trk"},
+#else
+        PathRow{"a backslash is a letter", OutputPathFor("back\\slash.trk"),
+                "NoIcons_back\\slash.trk"},
+#endif
+        PathRow{"full path", IsFullPath(Root + "a.trk") ? "full" : "relative", "full"},
+        PathRow{"relative path", IsFullPath("a.trk") ? "full" : "relative", "relative"}),
+    RowName<PathRow>);
+
+struct SelectionRow {
+    const char* Name;
+    std::function<void(TrackSelection&)> Act;
+    // input text, output text, input tooltip, output tooltip, first run's input and output
+    std::vector<std::string> Expected;
+};
+
+class Selection : public testing::TestWithParam<SelectionRow> {};
+
+TEST_P(Selection, FieldsFollowWhatTheUserChose) {
+    TrackSelection Chosen(AsIs);
+    GetParam().Act(Chosen);
+    const auto Runs = Chosen.Runs(IconState::Low, CommandType::TimeCompression);
+    EXPECT_EQ((std::vector<std::string>{Chosen.InputText(), Chosen.OutputText(),
+                                        Chosen.InputToolTip(), Chosen.OutputToolTip(),
+                                        Runs.front().InputPath, Runs.front().OutputPath}),
+              GetParam().Expected);
+    EXPECT_EQ(Runs.size(), Chosen.IsList() ? Chosen.List().size() : 1u);
+    EXPECT_EQ(Runs.back().InitialIconState, IconState::Low);
+}
+
+std::vector<std::string> ManyTracks(int Count) {
+    std::vector<std::string> Tracks;
+    for (int At = 0; At < Count; ++At) {
+        Tracks.push_back(Root + "t" + std::to_string(At) + ".trk");
+    }
+    return Tracks;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Selection,
+    testing::Values(
+        SelectionRow{"nothing chosen", [](TrackSelection&) {}, {"", "", "", "", "", ""}},
+        SelectionRow{"one track",
+                     [](TrackSelection& Chosen) { Chosen.ChooseInput(Root + "a b.trk"); },
+                     {"a b.trk", "NoIcons_a b.trk", Root + "a b.trk", Root + "NoIcons_a b.trk",
+                      Root + "a b.trk", Root + "NoIcons_a b.trk"}},
+        SelectionRow{"a bare name typed after a browse",
+                     [](TrackSelection& Chosen) {
+                         Chosen.ChooseInput(Root + "a.trk");
+                         Chosen.EditOutput("other.trk");
+                     },
+                     {"a.trk", "other.trk", Root + "a.trk", Root + "other.trk", Root + "a.trk",
+                      Root + "other.trk"}},
+        SelectionRow{"an output field emptied after a browse",
+                     [](TrackSelection& Chosen) {
+                         Chosen.ChooseInput(Root + "a.trk");
+                         Chosen.EditOutput("");
+                     },
+                     {"a.trk", "", Root + "a.trk", "", Root + "a.trk", ""}},
+        SelectionRow{
+            "a list",
+            [](TrackSelection& Chosen) {
+                Chosen.ChooseList({Root + "a.trk", Root + "b.trk", Root + "c.trk", Root + "d.trk"});
+            },
+            {"4 tracks: a.trk, b.trk, c.trk, \xe2\x80\xa6", "NoIcons_<name> beside each",
+             Root + "a.trk\n" + Root + "b.trk\n" + Root + "c.trk\n" + Root + "d.trk",
+             Root + "NoIcons_a.trk\n" + Root + "NoIcons_b.trk\n" + Root + "NoIcons_c.trk\n" + Root +
+                 "NoIcons_d.trk",
+             Root + "a.trk", Root + "NoIcons_a.trk"}},
+        SelectionRow{"a list into a chosen folder",
+                     [](TrackSelection& Chosen) {
+                         Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
+                         Chosen.ChooseOutputFolder(Root + "out");
+                     },
+                     {"2 tracks: a.trk, b.trk", "NoIcons_<name> in " + Root + "out",
+                      Root + "a.trk\n" + Root + "b.trk",
+                      Root + "out" + Sep + "NoIcons_a.trk\n" + Root + "out" + Sep + "NoIcons_b.trk",
+                      Root + "a.trk", Root + "out" + Sep + "NoIcons_a.trk"}},
+        SelectionRow{
+            "a list takes no typing",
+            [](TrackSelection& Chosen) {
+                Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
+                Chosen.EditInput("2 tracks: a.trk, b.trkx");
+                Chosen.EditOutput("x");
+            },
+            {"2 tracks: a.trk, b.trk", "NoIcons_<name> beside each",
+             Root + "a.trk\n" + Root + "b.trk", Root + "NoIcons_a.trk\n" + Root + "NoIcons_b.trk",
+             Root + "a.trk", Root + "NoIcons_a.trk"}},
+        SelectionRow{
+            "a long list's tooltips",
+            [](TrackSelection& Chosen) { Chosen.ChooseList(ManyTracks(25)); },
+            {"25 tracks: t0.trk, t1.trk, t2.trk, \xe2\x80\xa6", "NoIcons_<name> beside each",
+             [] {
+                 std::string Tip;
+                 for (const auto& Track : ManyTracks(20)) {
+                     Tip += Track + "\n";
+                 }
+                 return Tip + "\xe2\x80\xa6 and 5 more";
+             }(),
+             [] {
+                 std::string Tip;
+                 for (const auto& Track : ManyTracks(20)) {
+                     Tip += OutputPathFor(Track) + "\n";
+                 }
+                 return Tip + "\xe2\x80\xa6 and 5 more";
+             }(),
+             Root + "t0.trk", Root + "NoIcons_t0.trk"}},
+        SelectionRow{"a browse ends a list",
+                     [](TrackSelection& Chosen) {
+                         Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
+                         Chosen.ChooseInput(Root + "z.trk");
+                     },
+                     {"z.trk", "NoIcons_z.trk", Root + "z.trk", Root + "NoIcons_z.trk",
+                      Root + "z.trk", Root + "NoIcons_z.trk"}}),
+    RowName<SelectionRow>);
 
 // A result of Outcome, stopped for Why or failed for lack of a folder, as the engine reports it.
 TrackResult Done(RunOutcome Outcome, StopReason Why = StopReason::NoRecordSection,
@@ -108,6 +252,7 @@ TrackResult Done(RunOutcome Outcome, StopReason Why = StopReason::NoRecordSectio
     TrackResult Result{Root + "a.trk", Root + "NoIcons_a.trk", {}};
     Result.Result.Outcome = Outcome;
     Result.Result.Stopped = Why;
+    Result.Result.TogglesReplaced = 2;
     if (Outcome == RunOutcome::Failed) {
         Result.Result.Failed =
             Failure{FailedStep::OpenInput, "a.trk", {}, Reason::FromErrno(ENOENT)};
@@ -119,167 +264,301 @@ TrackResult Done(RunOutcome Outcome, StopReason Why = StopReason::NoRecordSectio
     return Result;
 }
 
-TEST(RunReport, EveryOutcomeHasItsText) {
-    const std::string Copy = "'NoIcons_a.trk' is a copy with the icons still on";
-    const std::string Copied = "copied with the icons still on";
-    const struct {
-        TrackResult Result;
-        std::string Single;
-        std::string InList;
-    } Rows[] = {
-        {Done(RunOutcome::Finished), "Finished Processing", "a.trk: converted"},
-        {Done(RunOutcome::SameFile), "Input and Output Files Can't Be The Same File",
-         "a.trk: Input and Output Files Can't Be The Same File"},
-        {Done(RunOutcome::Stopped), "'a.trk' was not converted (no record section): " + Copy,
-         "a.trk: not converted (no record section): " + Copied},
-        {Done(RunOutcome::Stopped, StopReason::LfLineEnds),
-         "'a.trk' was not converted (its lines end in LF only, not CR LF): " + Copy,
-         "a.trk: not converted (its lines end in LF only, not CR LF): " + Copied},
-        {Done(RunOutcome::Stopped, StopReason::PreambleCut),
-         "'a.trk' was not converted (the record section ends within 20 lines): " + Copy,
-         "a.trk: not converted (the record section ends within 20 lines): " + Copied},
-        {Done(RunOutcome::Failed), "Can't open input track 'a.trk': No such file or directory",
-         "a.trk: Can't open input track 'a.trk': No such file or directory"},
-        {Done(RunOutcome::Cancelled), "Stopped by the user: 'NoIcons_a.trk' was left as it was",
-         "a.trk: stopped by the user, output left as it was"},
-    };
-    for (const auto& Row : Rows) {
-        SCOPED_TRACE(Row.Single);
-        EXPECT_EQ(SingleTrackMessage(Row.Result, PlainQuotes(AsIs)), Row.Single);
-        EXPECT_EQ(SummarizeList({Row.Result}, {}, AsIs).Lines,
-                  std::vector<std::string>{Row.InList});
-    }
+struct WordsRow {
+    const char* Name;
+    TrackResult Result;
+    std::string Single;
+    std::string InList;
+};
+
+class Words : public testing::TestWithParam<WordsRow> {};
+
+TEST_P(Words, EveryOutcomeHasItsText) {
+    EXPECT_EQ(SingleTrackMessage(GetParam().Result, PlainQuotes(AsIs)), GetParam().Single);
+    EXPECT_EQ(SummarizeList({GetParam().Result}, {}, AsIs).Lines,
+              std::vector<std::string>{GetParam().InList});
 }
 
-TEST(RunReport, AMissingTrackIsNamedAsTheCommandLineNamesIt) {
-    EXPECT_EQ(MissingTrackMessage("none.trk", AsIs),
-              "Can't open input track 'none.trk': No such file or directory");
-}
+const std::string Copy = "'NoIcons_a.trk' is a copy with the icons still on";
+const std::string Copied = "copied with the icons still on";
+const std::string Changes = "2 icon toggles replaced, no toggle pair inserted";
 
-TEST(RunReport, SummaryCountsAndPutsFailuresFirst) {
-    const auto Named = [](const char* Track, RunOutcome Outcome) {
-        TrackResult Result = Done(Outcome);
-        Result.Track = Track;
-        Result.Result.Failed = Failure{FailedStep::ReadInput, "x", {}, Reason::InWords("why")};
-        return Result;
-    };
-    const std::vector<TrackResult> Results = {
-        Named("a.trk", RunOutcome::Finished),
-        Named("b.trk", RunOutcome::Stopped),
-        Named("c.trk", RunOutcome::Failed),
-        Named("d.trk", RunOutcome::Finished),
-    };
-    const Report Summary = SummarizeList(Results, {"e.trk"}, AsIs);
+INSTANTIATE_TEST_SUITE_P(
+    , Words,
+    testing::Values(
+        WordsRow{"finished", Done(RunOutcome::Finished),
+                 "Finished Processing\n\n'" + Root + "NoIcons_a.trk': " + Changes,
+                 "a.trk: converted, " + Changes},
+        WordsRow{"same file", Done(RunOutcome::SameFile),
+                 "Input and Output Files Can't Be The Same File",
+                 "a.trk: Input and Output Files Can't Be The Same File"},
+        WordsRow{"no record section", Done(RunOutcome::Stopped),
+                 "'a.trk' was not converted (no record section): " + Copy,
+                 "a.trk: not converted (no record section): " + Copied},
+        WordsRow{"LF line ends", Done(RunOutcome::Stopped, StopReason::LfLineEnds),
+                 "'a.trk' was not converted (its lines end in LF only, not CR LF): " + Copy,
+                 "a.trk: not converted (its lines end in LF only, not CR LF): " + Copied},
+        WordsRow{"a short record section", Done(RunOutcome::Stopped, StopReason::PreambleCut),
+                 "'a.trk' was not converted (the record section ends within 20 lines): " + Copy,
+                 "a.trk: not converted (the record section ends within 20 lines): " + Copied},
+        WordsRow{"failed", Done(RunOutcome::Failed),
+                 "Can't open input track 'a.trk': No such file or directory",
+                 "a.trk: Can't open input track 'a.trk': No such file or directory"},
+        WordsRow{"stopped by the user", Done(RunOutcome::Cancelled),
+                 "Stopped by the user: 'NoIcons_a.trk' was left as it was",
+                 "a.trk: stopped by the user, output left as it was"}),
+    RowName<WordsRow>);
+
+TEST(RunWords, ASummaryCountsEveryKindAndPutsFailuresFirst) {
+    std::vector<TrackResult> Results = {Done(RunOutcome::Finished), Done(RunOutcome::Stopped),
+                                        Done(RunOutcome::Failed), Done(RunOutcome::Cancelled),
+                                        Done(RunOutcome::Finished, {}, false)};
+    Results.push_back(Done(RunOutcome::Cancelled));
+    Results.back().Started = false;
+    const Report Summary =
+        SummarizeList(Results, {{Root + "NoIcons_b.trk", SkippedTrack::Why::AlreadyOutput}}, AsIs);
     EXPECT_EQ(Summary.Headline,
-              "2 converted, 1 copied unchanged, 1 failed, 1 not converted (stopped)");
-    EXPECT_EQ(Summary.Lines,
-              (std::vector<std::string>{
-                  "c.trk: Can't read input track 'x': why",
-                  "b.trk: not converted (no record section): copied with the icons still on",
-                  "a.trk: converted", "d.trk: converted", "e.trk: not converted"}));
-    EXPECT_EQ(Summary.Failed, 1u);
-    EXPECT_EQ(SummarizeList({Results[0]}, {}, AsIs).Failed, 0u);
+              "2 converted, 1 not converted (copied with the icons still on), 2 failed, "
+              "1 stopped, 1 not started, 1 skipped");
+    EXPECT_EQ(Summary.Failed, 2u);
+    EXPECT_EQ(Summary.Lines.front(),
+              "a.trk: Can't open input track 'a.trk': No such file or directory");
+    EXPECT_EQ(Summary.Lines.back(), "NoIcons_b.trk: skipped (already has the NoIcons_ prefix)");
 }
 
-class Files : public ::testing::Test {
+TEST(RunWords, TheQuestionNamesTheOptionsAndOnlyOutputsThatExist) {
+    const std::vector<RunSettings> Runs = {
+        {Root + "a.trk", Root + "NoIcons_a.trk", IconState::Low, CommandType::TimeCompression},
+        {Root + "b.trk", Root + "NoIcons_b.trk", IconState::Low, CommandType::TimeCompression}};
+    const auto Exists = [](const std::string& Path) { return Path == Root + "NoIcons_b.trk"; };
+    const Report Question = ListQuestion(Runs, Exists, AsIs);
+    EXPECT_EQ(Question.Lines, std::vector<std::string>{Root + "NoIcons_b.trk"});
+    EXPECT_EQ(Question.Headline,
+              "Convert these 2 tracks with \"Range Only\" and \"Time Compression\"? One output "
+              "exists and will be replaced.");
+    EXPECT_TRUE(ListQuestion({Runs[0]}, Exists, AsIs).Lines.empty());
+}
+
+// A window as the presenter sees it: choices and answers set by the test, everything shown
+// recorded. Work runs at once, on the test's thread, unless the test holds it back.
+class FakeWindow : public MainView {
   public:
-    const std::string Track = MakeTrack("  1 279 1 0\r\n");
+    IconState ChosenIconState() const override { return State; }
+    CommandType ChosenCommand() const override { return Command; }
+    void ShowFields(const FieldsShown& Shown) override { Fields = Shown; }
+    std::vector<std::string> AskForTracks(const std::string&) override { return OpenAnswer; }
+    std::string AskForOutput(const std::string&) override { return SaveAnswer; }
+    std::string AskForFolder(const std::string&) override { return FolderAnswer; }
+    void ShowMessage(const std::string& Text) override { Said.push_back(Text); }
+    bool Confirm(const Report& Question) override {
+        Said.push_back("? " + Question.Headline);
+        return ConfirmAnswer;
+    }
+    void ShowSummary(const Report& Summary) override {
+        std::string Text = Summary.Headline;
+        for (const auto& Line : Summary.Lines) {
+            Text += "\n" + Line;
+        }
+        Said.push_back(Text);
+    }
+    void StartWork(std::function<void()> Work) override {
+        Held = std::move(Work);
+        if (BeforeWork) {
+            BeforeWork();
+        }
+        if (!HoldWork) {
+            FinishWork();
+        }
+    }
+    void FinishWork() {
+        std::exchange(Held, {})();
+        Presenter->WorkEnded();
+    }
+    void ShowProgress(const ProgressShown& Progress) override { Progressed.push_back(Progress); }
+    void HideProgress() override { ++Hidden; }
+    void Close() override { Closed = true; }
+
+    MainPresenter* Presenter = nullptr;
+    IconState State = IconState::Off;
+    CommandType Command = CommandType::Views;
+    FieldsShown Fields;
+    std::vector<std::string> OpenAnswer;
+    std::string SaveAnswer, FolderAnswer;
+    bool ConfirmAnswer = true;
+    std::vector<std::string> Said;
+    std::function<void()> BeforeWork;
+    bool HoldWork = false;
+    std::function<void()> Held;
+    std::vector<ProgressShown> Progressed;
+    int Hidden = 0;
+    bool Closed = false;
+};
+
+class Presenting : public testing::Test {
+  public:
+    Presenting() {
+        Window.Presenter = &Presenter;
+        WriteFile(Directory / "a.trk", Track);
+        WriteFile(Directory / "b.trk", Track);
+        WriteFile(Directory / "short.trk", "player W\r\n");
+    }
+    std::chrono::steady_clock::time_point Now;
+    FakeWindow Window;
+    MainPresenter Presenter{Window, AsIs, SystemFileLookup(), [this] { return Now; }};
+    const std::string Track = MakeTrack("  1 279 1 0\r\n  2 279 0 0\r\n");
     test::TemporaryDirectory Directory;
 };
 
-TEST_F(Files, TheQuestionNamesOnlyOutputsThatExist) {
-    WriteFile(Directory / "NoIcons_b.trk", "earlier");
-    const std::vector<RunSettings> Runs = {{Directory / "a.trk", Directory / "NoIcons_a.trk"},
-                                           {Directory / "b.trk", Directory / "NoIcons_b.trk"}};
-    const Report Question = ListQuestion(Runs, AsIs);
-    EXPECT_EQ(Question.Lines, std::vector<std::string>{Directory / "NoIcons_b.trk"});
-    EXPECT_EQ(Question.Headline,
-              "Convert these 2 tracks with the options now selected? One output exists and will "
-              "be replaced.");
-    EXPECT_TRUE(ListQuestion({Runs[0]}, AsIs).Lines.empty());
+TEST_F(Presenting, AMissingTrackAtStartIsSaidOnceTheWindowShows) {
+    Presenter.OpenArguments({Directory / "none.trk"});
+    EXPECT_TRUE(Window.Said.empty());
+    Presenter.WindowShown();
+    Presenter.WindowShown();
+    EXPECT_EQ(Window.Said,
+              std::vector<std::string>{"Can't open input track '" + (Directory / "none.trk") +
+                                       "': No such file or directory"});
 }
 
-TEST_F(Files, ArgumentsThatNameFilesAreThoseFiles) {
-    const std::string Odd = Directory / "sortie:2.trk";
-    WriteFile(Odd, Track);
-    WriteFile(Directory / "a b.trk", Track);
-#ifndef _WIN32
-    // A Latin-1 name, as unzip gives for an archive made on Windows.
-    const std::string Latin = Directory /
-                              "\xdc"
-                              "bung.trk";
-    WriteFile(Latin, Track);
-#else
-    const std::string Latin = Odd;
-#endif
-    std::string Address = "file://" + Directory / "a%20b.trk";
-    std::string Addressed = Directory / "a b.trk";
-#ifdef _WIN32
-    // file:///C:/… names C:/…, with the address's slashes.
-    for (auto* Text : {&Address, &Addressed}) {
-        for (auto& Character : *Text) {
-            Character = Character == '\\' ? '/' : Character;
-        }
-    }
-    Address.insert(7, "/");
-#endif
-    const auto Read = ReadTrackArguments({Odd, Latin, Address, Directory / "none.trk"});
-    EXPECT_EQ(Read.Tracks,
-              (std::vector<std::string>{Odd, Latin, Addressed, Directory / "none.trk"}));
-    EXPECT_EQ(Read.Missing, std::vector<std::string>{Directory / "none.trk"});
+TEST_F(Presenting, OneTrackIsConvertedAndWhatChangedIsSaid) {
+    Presenter.OpenArguments({Directory / "a.trk"});
+    Window.State = IconState::Low;
+    Presenter.RemoveIconsPressed();
+    EXPECT_EQ(Window.Said,
+              std::vector<std::string>{"Finished Processing\n\n'" + (Directory / "NoIcons_a.trk") +
+                                       "': 2 icon toggles replaced, 3 toggle pairs inserted"});
+    EXPECT_EQ(Window.Fields.InputText, "a.trk");
+    EXPECT_FALSE(Window.Fields.ReadOnly);
 }
 
-TEST_F(Files, StopStartsNoOtherTrack) {
-    WriteFile(Directory / "a.trk", Track);
-    WriteFile(Directory / "b.trk", Track);
-    WriteFile(Directory / "NoIcons_a.trk", "earlier");
-    const std::vector<RunSettings> Runs = {{Directory / "a.trk", Directory / "NoIcons_a.trk"},
-                                           {Directory / "b.trk", Directory / "NoIcons_b.trk"}};
+TEST_F(Presenting, AListIsAskedAboutOnlyWhenItWouldReplaceAndSummedUp) {
     const struct {
         const char* Name;
-        bool Stop;
-        std::vector<RunOutcome> Outcomes;
-        std::size_t NotConverted;
+        bool Earlier;
+        bool Answer;
+        std::vector<std::string> Said;
     } Rows[] = {
-        {"stopped before the first track", true, {}, 2},
-        {"run through", false, {RunOutcome::Finished, RunOutcome::Finished}, 0},
+        {"nothing to replace",
+         false,
+         true,
+         {"2 converted, 0 not converted (copied with the icons still on), 0 failed, 1 skipped\n"
+          "a.trk: converted, 2 icon toggles replaced, no toggle pair inserted\n"
+          "b.trk: converted, 2 icon toggles replaced, no toggle pair inserted\n"
+          "NoIcons_x.trk: skipped (already has the NoIcons_ prefix)"}},
+        {"cancelled",
+         true,
+         false,
+         {"? Convert these 2 tracks with \"Off\" and \"Views\"? One output exists and will be "
+          "replaced."}},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
-        ListRun Running(Runs);
-        if (Row.Stop) {
-            Running.Stop();
+        std::filesystem::remove(test::FromUtf8(Directory / "NoIcons_a.trk"));
+        std::filesystem::remove(test::FromUtf8(Directory / "NoIcons_b.trk"));
+        if (Row.Earlier) {
+            WriteFile(Directory / "NoIcons_a.trk", "earlier");
         }
-        Running.Run();
-        std::vector<RunOutcome> Outcomes;
-        for (const auto& Result : Running.Results()) {
-            Outcomes.push_back(Result.Result.Outcome);
-        }
-        EXPECT_EQ(Outcomes, Row.Outcomes);
-        EXPECT_EQ(Running.NotConverted().size(), Row.NotConverted);
-        EXPECT_EQ(ReadFile(Directory / "NoIcons_a.trk") == "earlier", Row.Stop);
-        EXPECT_EQ(Directory.Listing(), Row.Stop ? "NoIcons_a.trk|a.trk|b.trk"
-                                                : "NoIcons_a.trk|NoIcons_b.trk|a.trk|b.trk");
-        EXPECT_EQ(Running.Progress().Tracks, 2u);
+        Window.Said.clear();
+        Window.ConfirmAnswer = Row.Answer;
+        Presenter.OpenTracks(
+            {Directory / "a.trk", Directory / "b.trk", Directory / "NoIcons_x.trk"});
+        EXPECT_TRUE(Window.Fields.ReadOnly);
+        Presenter.RemoveIconsPressed();
+        EXPECT_EQ(Window.Said, Row.Said);
+        EXPECT_EQ(Row.Answer,
+                  test::TemporaryDirectory::ListingOf(Directory.Path()).find("NoIcons_b.trk") !=
+                      std::string::npos);
     }
 }
 
-TEST(ListRun, ProgressCountsBytesWithinTracksAndTracksInTheList) {
-    const ListRun Two({{Root + "a.trk", Root + "NoIcons_a.trk"}, {Root + "b.trk", "x"}});
+TEST_F(Presenting, ListsAreChosenAndLeftInTheWindow) {
+    std::filesystem::create_directory(test::FromUtf8(Directory / "out"));
+    std::filesystem::create_directory(test::FromUtf8(Directory / "folder"));
+    // Dropped: a folder is left out; a list's output Browse picks a folder.
+    Presenter.OpenTracks({Directory / "a.trk", Directory / "b.trk", Directory / "folder"});
+    Window.FolderAnswer = Directory / "out";
+    Presenter.OutputBrowsePressed();
+    EXPECT_EQ(Window.Fields.OutputText, "NoIcons_<name> in " + (Directory / "out"));
+    Presenter.InputEdited("x");
+    EXPECT_EQ(Window.Fields.InputText, "2 tracks: a.trk, b.trk");
+    Presenter.RemoveIconsPressed();
+    EXPECT_EQ(ReadFile(Directory / "out" + Sep + "NoIcons_b.trk").substr(0, 10),
+              Track.substr(0, 10));
+    EXPECT_NE(Window.Said.back().find("folder: skipped (a folder)"), std::string::npos);
+    // The input Browse takes several tracks as a list, and one as one track.
+    Window.OpenAnswer = {Directory / "a.trk", Directory / "short.trk"};
+    Presenter.InputBrowsePressed();
+    EXPECT_EQ(Window.Fields.InputText, "2 tracks: a.trk, short.trk");
+    Window.OpenAnswer = {Directory / "b.trk"};
+    Presenter.InputBrowsePressed();
+    EXPECT_EQ(Window.Fields.InputText, "b.trk");
+    EXPECT_FALSE(Window.Fields.ReadOnly);
+    // A single folder dropped changes nothing.
+    Presenter.OpenTracks({Directory / "folder"});
+    EXPECT_EQ(Window.Fields.InputText, "b.trk");
+}
+
+TEST_F(Presenting, ProgressShowsAfterHalfASecondAndStopKeepsTheEarlierOutput) {
+    WriteFile(Directory / "NoIcons_a.trk", "earlier");
     const struct {
-        ListProgress Now;
-        int Permille;
+        const char* Name;
+        std::vector<std::string> Tracks;
+        std::string Label;
+        std::string Said;
     } Rows[] = {
-        {{0, 2, 0, 100}, 0},
-        {{0, 2, 50, 100}, 250},
-        {{1, 2, 100, 100}, 1000},
-        {{0, 1, 0, 0}, 0},
+        {"one track",
+         {"a.trk"},
+         "Converting a.trk\xe2\x80\xa6",
+         "Stopped by the user: 'NoIcons_a.trk' was left as it was"},
+        {"a list",
+         {"a.trk", "b.trk"},
+         "Converting a.trk (track 1 of 2)\xe2\x80\xa6",
+         "0 converted, 0 not converted (copied with the icons still on), 0 failed, 2 not "
+         "started\na.trk: not started\nb.trk: not started"},
     };
     for (const auto& Row : Rows) {
-        EXPECT_EQ(ProgressPermille(Row.Now), Row.Permille);
+        SCOPED_TRACE(Row.Name);
+        std::vector<std::string> Paths;
+        for (const auto& Name : Row.Tracks) {
+            Paths.push_back(Directory / Name);
+        }
+        Presenter.OpenTracks(Paths);
+        Window.Progressed.clear();
+        Window.HoldWork = true;
+        Presenter.RemoveIconsPressed();
+        Now += std::chrono::milliseconds(400);
+        Presenter.Tick();
+        EXPECT_TRUE(Window.Progressed.empty());
+        Now += std::chrono::milliseconds(200);
+        Presenter.Tick();
+        ASSERT_EQ(Window.Progressed.size(), 1u);
+        EXPECT_EQ(Window.Progressed[0].Label, Row.Label);
+        EXPECT_EQ(Window.Progressed[0].Permille, 0);
+        Presenter.StopPressed();
+        Window.FinishWork();
+        EXPECT_EQ(Window.Said.back(), Row.Said);
+        EXPECT_EQ(ReadFile(Directory / "NoIcons_a.trk"), "earlier");
     }
-    EXPECT_EQ(ProgressLabel(Two, AsIs), "Converting a.trk (track 1 of 2)\xe2\x80\xa6");
-    EXPECT_EQ(SingleResult(Two).Result.Outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(Window.Hidden, 2);
+}
+
+TEST_F(Presenting, ClosingDuringARunStopsItAndClosesOnceItEnded) {
+    WriteFile(Directory / "NoIcons_a.trk", "earlier");
+    Presenter.OpenTracks({Directory / "a.trk"});
+    Window.BeforeWork = [this] { EXPECT_FALSE(Presenter.CloseAsked()); };
+    Presenter.RemoveIconsPressed();
+    EXPECT_TRUE(Window.Closed);
+    EXPECT_TRUE(Window.Said.empty());
+    EXPECT_EQ(ReadFile(Directory / "NoIcons_a.trk"), "earlier");
+    EXPECT_TRUE(Presenter.CloseAsked());
+}
+
+TEST_F(Presenting, AnEmptyOutputFieldNamesNoFile) {
+    Window.OpenAnswer = {Directory / "a.trk"};
+    Presenter.InputBrowsePressed();
+    Presenter.OutputEdited("");
+    Presenter.RemoveIconsPressed();
+    EXPECT_EQ(Window.Said,
+              std::vector<std::string>{"Can't create output track '': No such file or directory"});
 }
 
 }  // namespace

@@ -1,0 +1,172 @@
+#include "window_logic/main_presenter.h"
+
+#include <utility>
+
+#include "conversion/output_name.h"
+#include "window_logic/track_arguments.h"
+
+namespace quellmark {
+namespace {
+
+// Short runs end before a progress box would show.
+constexpr std::chrono::milliseconds ProgressDelay{500};
+
+}  // namespace
+
+MainPresenter::MainPresenter(MainView& View, ShowFunction Show, FileLookup Files, Clock Now)
+    : View_(View),
+      Show_(std::move(Show)),
+      Files_(std::move(Files)),
+      Now_(std::move(Now)),
+      Selection_(Show_) {}
+
+void MainPresenter::OpenArguments(const std::vector<std::string>& Arguments) {
+    const TrackArguments Read = ReadTrackArguments(Arguments, Files_);
+    if (Read.Tracks.size() == 1 && !Read.Missing.empty()) {
+        StartMessage_ = MissingTrackMessage(Read.Missing.front(), Show_);
+        if (Shown_) {
+            WindowShown();
+        }
+        return;
+    }
+    OpenTracks(Read.Tracks);
+}
+
+void MainPresenter::WindowShown() {
+    Shown_ = true;
+    if (StartMessage_) {
+        const std::string Text = *std::exchange(StartMessage_, std::nullopt);
+        View_.ShowMessage(Text);
+    }
+}
+
+void MainPresenter::OpenTracks(const std::vector<std::string>& Paths) {
+    if (Running_ != nullptr) {
+        return;
+    }
+    std::vector<std::string> Tracks;
+    std::vector<SkippedTrack> Skipped;
+    for (const auto& Path : Paths) {
+        if (Files_.IsFolder(Path)) {
+            Skipped.push_back({Path, SkippedTrack::Why::Folder});
+        } else if (Paths.size() > 1 && IsOutputName(Path)) {
+            Skipped.push_back({Path, SkippedTrack::Why::AlreadyOutput});
+        } else {
+            Tracks.push_back(Path);
+        }
+    }
+    if (Tracks.empty()) {
+        return;
+    }
+    Skipped_ = Tracks.size() > 1 ? std::move(Skipped) : std::vector<SkippedTrack>{};
+    Selection_.ChooseList(Tracks);
+    ShowSelection();
+}
+
+void MainPresenter::InputEdited(const std::string& Text) {
+    Selection_.EditInput(Text);
+    ShowSelection();
+}
+
+void MainPresenter::OutputEdited(const std::string& Text) {
+    Selection_.EditOutput(Text);
+    ShowSelection();
+}
+
+void MainPresenter::InputBrowsePressed() {
+    if (Running_ != nullptr) {
+        return;
+    }
+    const auto Chosen = View_.AskForTracks(Selection_.LastChosen());
+    if (Chosen.size() == 1) {
+        Skipped_.clear();
+        Selection_.ChooseInput(Chosen.front());
+        ShowSelection();
+    } else if (!Chosen.empty()) {
+        OpenTracks(Chosen);
+    }
+}
+
+void MainPresenter::OutputBrowsePressed() {
+    if (Running_ != nullptr) {
+        return;
+    }
+    if (Selection_.IsList()) {
+        const std::string Folder = View_.AskForFolder(Selection_.LastChosen());
+        if (!Folder.empty()) {
+            Selection_.ChooseOutputFolder(Folder);
+        }
+    } else if (const std::string Chosen = View_.AskForOutput(Selection_.LastChosen());
+               !Chosen.empty()) {
+        Selection_.ChooseOutput(Chosen);
+    }
+    ShowSelection();
+}
+
+void MainPresenter::RemoveIconsPressed() {
+    if (Running_ != nullptr) {
+        return;
+    }
+    auto Runs = Selection_.Runs(View_.ChosenIconState(), View_.ChosenCommand());
+    if (Selection_.IsList()) {
+        const Report Question = ListQuestion(Runs, Files_.Exists, Show_);
+        if (!Question.Lines.empty() && !View_.Confirm(Question)) {
+            return;
+        }
+    }
+    Running_ = std::make_unique<ListRun>(std::move(Runs));
+    Started_ = Now_();
+    ProgressShown_ = false;
+    View_.StartWork([Run = Running_.get()] { Run->Run(); });
+}
+
+void MainPresenter::Tick() {
+    if (Running_ == nullptr || Now_() - Started_ < ProgressDelay) {
+        return;
+    }
+    const ListProgress Now = Running_->Progress();
+    View_.ShowProgress({ProgressLabel(*Running_, Now, Show_), ProgressPermille(Now),
+                        Now.Stoppable && !CloseWhenEnded_});
+    ProgressShown_ = true;
+}
+
+void MainPresenter::StopPressed() {
+    if (Running_ != nullptr) {
+        Running_->Stop();
+    }
+}
+
+bool MainPresenter::CloseAsked() {
+    if (Running_ == nullptr) {
+        return true;
+    }
+    Running_->Stop();
+    CloseWhenEnded_ = true;
+    return false;
+}
+
+void MainPresenter::WorkEnded() {
+    const auto Finished = std::move(Running_);
+    if (ProgressShown_) {
+        View_.HideProgress();
+    }
+    if (Finished == nullptr) {
+        return;
+    }
+    if (CloseWhenEnded_) {
+        View_.Close();
+        return;
+    }
+    if (Selection_.IsList()) {
+        View_.ShowSummary(SummarizeList(Finished->Results(), Skipped_, Show_));
+    } else {
+        View_.ShowMessage(SingleTrackMessage(Finished->Results().front(), PlainQuotes(Show_)));
+    }
+}
+
+void MainPresenter::ShowSelection() {
+    View_.ShowFields({Selection_.InputText(), Selection_.OutputText(), Selection_.InputToolTip(),
+                      Selection_.OutputToolTip(), Selection_.IsList()});
+}
+
+}  // namespace quellmark

@@ -1,0 +1,84 @@
+// The window's controls and options, once: what each is, its caption, where it stands in
+// twips, its font and its place in the tab order; and which icon state and command each option
+// chooses, with the names the command line gives them. Both windows are built from it, and
+// quellmark-convert --help takes its captions from it.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "conversion/settings.h"
+
+namespace quellmark {
+
+enum class ControlId {
+    None,
+    Label1,
+    txtInputTrackFile,
+    cmdInputBrowse,
+    Label2,
+    txtOutputTrackFile,
+    cmdOutputBrowse,
+    Frame1,
+    optIconStateOff,
+    optIconStateLow,
+    optIconStateMedium,
+    optIconStateFull,
+    Frame2,
+    optViews,
+    optTimeCompression,
+    optUseNullCommand,
+    cmdRemoveIcons,
+    cmdExit,
+};
+
+enum class ControlKind { Label, TextField, Button, GroupBox, Option };
+
+// Left, top, width and height in twips (1/1440 inch, 15 to a pixel at 96 dots per inch).
+struct TwipRect {
+    int Left, Top, Width, Height;
+    bool operator==(const TwipRect&) const = default;
+};
+
+struct ControlLayout {
+    ControlId Id;
+    const char* Name;  // the control's name, as the code and the tests call it
+    ControlKind Kind;
+    const char* Caption;  // "&&" stands for one ampersand shown as such
+    TwipRect Where;       // within Frame when it has one, else within the window
+    ControlId Frame;
+    double Points;  // the size of its bold face
+    int TabIndex;
+};
+
+inline constexpr int ClientWidthTwips = 6540;
+inline constexpr int ClientHeightTwips = 4425;
+
+// Every control, frames before the options they hold, each option group in one run.
+std::span<const ControlLayout> WindowControls();
+const ControlLayout& ControlOf(ControlId Id);
+
+// A caption as the screen shows it: "&&" as one "&".
+std::string ShownCaption(const char* Caption);
+
+struct IconStateOption {
+    ControlId Id;
+    IconState State;
+    const char* ValueName;  // quellmark-convert --icon-state
+};
+
+struct CommandOption {
+    ControlId Id;
+    CommandType Command;
+    const char* ValueName;  // quellmark-convert --command
+};
+
+// In the order the window asks them which one is chosen; the first is the default.
+std::span<const IconStateOption> IconStateOptions();
+std::span<const CommandOption> CommandOptions();
+
+// The captions of the options that choose State and Command, as the screen shows them.
+std::string CaptionOf(IconState State);
+std::string CaptionOf(CommandType Command);
+
+}  // namespace quellmark
