@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cwchar>
+#include <initializer_list>
 
 namespace quellmark {
 namespace {
@@ -22,6 +23,18 @@ bool HasFace(const wchar_t* Face) {
     return Found;
 }
 
+// The weight the system really draws Font in: a face without a bold cut asked for bold gives
+// its regular one.
+LONG DrawnWeight(HFONT Font) {
+    const HDC Screen = GetDC(nullptr);
+    const HGDIOBJ Old = SelectObject(Screen, Font);
+    TEXTMETRICW Metrics{};
+    GetTextMetricsW(Screen, &Metrics);
+    SelectObject(Screen, Old);
+    ReleaseDC(nullptr, Screen);
+    return Metrics.tmWeight;
+}
+
 LOGFONTW SystemMessageFont(UINT Dpi) {
     NONCLIENTMETRICSW Metrics{};
     Metrics.cbSize = sizeof Metrics;
@@ -31,14 +44,25 @@ LOGFONTW SystemMessageFont(UINT Dpi) {
 
 }  // namespace
 
+// The face the layout was drawn for where it has a bold cut, else the first of the faces of its
+// width that has one, else the system's message face.
 HFONT CaptionFont(double Points, UINT Dpi) {
     LOGFONTW Font = SystemMessageFont(Dpi);
-    if (HasFace(L"MS Sans Serif")) {
-        wcsncpy(Font.lfFaceName, L"MS Sans Serif", LF_FACESIZE - 1);
-    }
     Font.lfHeight = -static_cast<LONG>(std::lround(Points * Dpi / 72.0));
     Font.lfWidth = 0;
     Font.lfWeight = FW_BOLD;
+    for (const wchar_t* Face : {L"MS Sans Serif", L"Tahoma", L"Arial", L"Liberation Sans"}) {
+        if (!HasFace(Face)) {
+            continue;
+        }
+        LOGFONTW Candidate = Font;
+        wcsncpy(Candidate.lfFaceName, Face, LF_FACESIZE - 1);
+        const HFONT Made = CreateFontIndirectW(&Candidate);
+        if (DrawnWeight(Made) >= FW_SEMIBOLD) {
+            return Made;
+        }
+        DeleteObject(Made);
+    }
     return CreateFontIndirectW(&Font);
 }
 

@@ -1,15 +1,21 @@
-// The system's common Open and Save dialogs, as both "Browse" buttons use them.
+// The system's common dialogs, as the "Browse" buttons use them.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace quellmark {
 
-// Shows the Open (Save false) or Save dialog on Last, the file chosen last, with the track
-// filter; Save asks before it replaces a file. Returns the chosen path (UTF-8), or "" when the
-// dialog was cancelled.
-std::string ChooseTrackFile(HWND Owner, bool Save, const std::string& Last);
+// The Open dialog on Last, the file chosen last, with the track filter; one track or several
+// (UTF-8 paths), none when cancelled.
+std::vector<std::string> ChooseTrackFiles(HWND Owner, const std::string& Last);
+
+// The Save dialog on Last, which asks before it names a file that exists; "" when cancelled.
+std::string ChooseOutputFile(HWND Owner, const std::string& Last);
+
+// A folder for a list's outputs; "" when cancelled.
+std::string ChooseFolder(HWND Owner, const std::string& Last);
 
 }  // namespace quellmark

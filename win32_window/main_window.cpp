@@ -4,98 +4,76 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <iterator>
 #include <utility>
 
-#include "conversion/output_name.h"
 #include "win32_window/dpi.h"
 #include "win32_window/file_dialogs.h"
 #include "win32_window/progress_window.h"
 #include "win32_window/report_box.h"
 #include "win32_window/window_class.h"
-#include "window_logic/run_words.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {
 namespace {
 
 const wchar_t* const ClassName = L"QuellmarkMain";
-constexpr UINT RunEnded = WM_APP + 1, OnScreen = WM_APP + 2;
-constexpr UINT_PTR ProgressTimer = 1;
-
-enum Control : int {
-    Label1 = 100,
-    txtInputTrackFile,
-    cmdInputBrowse,
-    Label2,
-    txtOutputTrackFile,
-    cmdOutputBrowse,
-    Frame1,
-    optIconStateOff,
-    optIconStateLow,
-    optIconStateMedium,
-    optIconStateFull,
-    Frame2,
-    optViews,
-    optTimeCompression,
-    optUseNullCommand,
-    cmdRemoveIcons,
-    cmdExit,
-};
-
-// Each control where the layout puts it, in twips; options inside a frame are placed from the
-// frame's corner. Listed in the order Tab visits them.
-struct Placed {
-    Control Id;
-    const wchar_t* Class;
-    const wchar_t* Caption;
-    DWORD Style;
-    int Left, Top, Width, Height;
-    Control Frame;  // 0: placed in the window
-    bool Small;     // 8.25 pt, else 12 pt
-};
-
-constexpr DWORD Radio = BS_AUTORADIOBUTTON, Push = BS_PUSHBUTTON | WS_TABSTOP;
-constexpr DWORD Field = ES_AUTOHSCROLL | WS_TABSTOP;
-constexpr Control None = static_cast<Control>(0);
-
-// Frames come before their options, so that the options are drawn over them; each option group
-// is one run of controls, so that choosing one option clears the others.
-const Placed Layout_[] = {
-    {cmdRemoveIcons, L"BUTTON", L"Remove Icons", Push, 480, 3840, 1455, 375, None, true},
-    {Frame1, L"BUTTON", L"Original Icon State", BS_GROUPBOX, 480, 1800, 2415, 1815, None, true},
-    {optIconStateOff, L"BUTTON", L"Off", Radio | WS_GROUP | WS_TABSTOP, 120, 240, 1455, 375, Frame1,
-     true},
-    {optIconStateLow, L"BUTTON", L"Range Only", Radio, 120, 600, 1455, 375, Frame1, true},
-    {optIconStateMedium, L"BUTTON", L"Range && Type", Radio, 120, 960, 1575, 375, Frame1, true},
-    {optIconStateFull, L"BUTTON", L"Range, Type && Name", Radio, 120, 1320, 2175, 375, Frame1,
-     true},
-    {Label1, L"STATIC", L"Input Track:", SS_RIGHT | SS_CENTERIMAGE | WS_GROUP, 0, 360, 1695, 375,
-     None, false},
-    {txtInputTrackFile, L"EDIT", L"", Field, 1680, 360, 3495, 375, None, false},
-    {cmdInputBrowse, L"BUTTON", L"Browse", Push, 5280, 360, 1215, 375, None, false},
-    {Label2, L"STATIC", L"Output Track:", SS_RIGHT | SS_CENTERIMAGE, 0, 1080, 1695, 375, None,
-     false},
-    {txtOutputTrackFile, L"EDIT", L"", Field, 1680, 1080, 3495, 375, None, false},
-    {cmdOutputBrowse, L"BUTTON", L"Browse", Push, 5280, 1080, 1215, 375, None, false},
-    {Frame2, L"BUTTON", L"What To Screw Up", BS_GROUPBOX, 3120, 1800, 2175, 1575, None, true},
-    {optViews, L"BUTTON", L"Views", Radio | WS_GROUP | WS_TABSTOP, 120, 240, 1695, 300, Frame2,
-     true},
-    {optTimeCompression, L"BUTTON", L"Time Compression", Radio, 120, 600, 1935, 300, Frame2, true},
-    {optUseNullCommand, L"BUTTON", L"Neither (Untested)", Radio, 120, 960, 1935, 300, Frame2, true},
-    {cmdExit, L"BUTTON", L"Bail Out", Push | WS_GROUP, 5040, 3840, 1455, 375, None, false},
-};
-
-constexpr int ClientWidth = 6540, ClientHeight = 4425;
+constexpr UINT WorkEnded = WM_APP + 1, Shown = WM_APP + 2;
+constexpr UINT_PTR TickTimer = 1, GatherTimer = 2;
 constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-const Placed& PlaceOf(Control Id) {
-    return *std::find_if(std::begin(Layout_), std::end(Layout_),
-                         [Id](const Placed& Each) { return Each.Id == Id; });
+int IdOf(ControlId Id) {
+    return 100 + static_cast<int>(Id);
 }
 
-std::string Shown(const std::string& Path) {
-    return Path;
+// Tab order and option groups: Win32 tabs through controls in the order they are made, and an
+// option group is one run of controls from a WS_GROUP to the next. So the controls are made in
+// tab order, each frame before its options, and each option right after the others of its
+// frame (Neither comes before Bail Out here).
+std::vector<const ControlLayout*> CreationOrder() {
+    std::vector<const ControlLayout*> Sorted;
+    for (const auto& Each : WindowControls()) {
+        Sorted.push_back(&Each);
+    }
+    std::stable_sort(Sorted.begin(), Sorted.end(), [](const auto* One, const auto* Other) {
+        return One->TabIndex < Other->TabIndex;
+    });
+    std::vector<const ControlLayout*> Order;
+    for (const auto* Each : Sorted) {
+        auto At = Order.end();
+        if (Each->Kind == ControlKind::Option) {
+            const auto Last = std::find_if(Order.rbegin(), Order.rend(), [Each](const auto* Made) {
+                return Made->Kind == ControlKind::Option && Made->Frame == Each->Frame;
+            });
+            At = Last != Order.rend() ? Last.base() : At;
+        }
+        Order.insert(At, Each);
+    }
+    return Order;
+}
+
+DWORD StyleOf(const ControlLayout& Each, const ControlLayout* Before) {
+    const bool OpensGroup = Before == nullptr || Before->Kind != ControlKind::Option ||
+                            Each.Kind != ControlKind::Option || Before->Frame != Each.Frame;
+    const DWORD Group = OpensGroup ? WS_GROUP : 0;
+    switch (Each.Kind) {
+        case ControlKind::Label:
+            return SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX | Group;
+        case ControlKind::TextField:
+            return ES_AUTOHSCROLL | WS_TABSTOP | Group;
+        case ControlKind::Button:
+            return BS_PUSHBUTTON | WS_TABSTOP | Group;
+        case ControlKind::GroupBox:
+            return BS_GROUPBOX | Group;
+        case ControlKind::Option:
+            break;
+    }
+    return BS_AUTORADIOBUTTON | Group | (OpensGroup ? WS_TABSTOP : 0);
+}
+
+const wchar_t* ClassOf(ControlKind Kind) {
+    return Kind == ControlKind::Label       ? L"STATIC"
+           : Kind == ControlKind::TextField ? L"EDIT"
+                                            : L"BUTTON";
 }
 
 std::string TextOf(HWND Control) {
@@ -105,27 +83,37 @@ std::string TextOf(HWND Control) {
     return Utf8Text(Text);
 }
 
+std::string AsIs(const std::string& Path) {
+    return Path;
+}
+
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE Instance) : Instance_(Instance), Selection_(Shown) {
+MainWindow::MainWindow(HINSTANCE Instance)
+    : Instance_(Instance), Presenter_(*this, AsIs, SystemFileLookup()) {
     RegisterWindowClass(Instance, ClassName, Procedure, LoadIconW(Instance, MAKEINTRESOURCEW(1)));
     CreateWindowExW(WS_EX_ACCEPTFILES, ClassName, L"Quellmark", WindowStyle, CW_USEDEFAULT,
                     CW_USEDEFAULT, 100, 100, nullptr, nullptr, Instance, this);
 }
 
-void MainWindow::Show(int ShowCommand) {
-    ShowWindow(Window_, ShowCommand);
-    UpdateWindow(Window_);
-    SetFocus(GetDlgItem(Window_, cmdRemoveIcons));
-}
-
 MainWindow::~MainWindow() {
     if (Worker_.joinable()) {
-        Running_->Stop();
+        Presenter_.CloseAsked();
         Worker_.join();
     }
     DeleteObject(BigFont_);
     DeleteObject(SmallFont_);
+}
+
+void MainWindow::Show(int ShowCommand) {
+    ShowWindow(Window_, ShowCommand);
+    UpdateWindow(Window_);
+    SetFocus(Control(ControlId::cmdRemoveIcons));
+    PostMessageW(Window_, Shown, 0, 0);
+}
+
+HWND MainWindow::Control(ControlId Id) const {
+    return GetDlgItem(Window_, IdOf(Id));
 }
 
 LRESULT CALLBACK MainWindow::Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long) {
@@ -154,24 +142,45 @@ LRESULT MainWindow::Receive(UINT Message, WPARAM Wide, LPARAM Long) {
             return 0;
         }
         case WM_COMMAND:
-            Command(LOWORD(Wide), HIWORD(Wide));
+            Command(static_cast<ControlId>(LOWORD(Wide) - 100), HIWORD(Wide));
             return 0;
         case WM_DROPFILES:
             DropFiles(reinterpret_cast<HDROP>(Wide));
             return 0;
+        case WM_COPYDATA: {
+            // A later start's tracks: UTF-8 paths, each ended by a NUL.
+            const auto* Data = reinterpret_cast<const COPYDATASTRUCT*>(Long);
+            const std::string Bytes(static_cast<const char*>(Data->lpData), Data->cbData);
+            std::vector<std::string> Tracks;
+            for (std::size_t At = 0; At < Bytes.size();) {
+                const std::size_t End = std::min(Bytes.find('\0', At), Bytes.size());
+                Tracks.push_back(Bytes.substr(At, End - At));
+                At = End + 1;
+            }
+            GatherTracks(Tracks);
+            return TRUE;
+        }
         case WM_TIMER:
-            ShowProgress();
-            return 0;
-        case RunEnded:
-            EndRuns();
-            return 0;
-        case OnScreen:
-            if (!StartText_.empty()) {
-                ShowMessage(Window_, std::exchange(StartText_, {}));
+            if (Wide == GatherTimer) {
+                KillTimer(Window_, GatherTimer);
+                Presenter_.OpenArguments(std::exchange(Gathered_, {}));
+            } else {
+                Presenter_.Tick();
             }
             return 0;
+        case WorkEnded:
+            Worker_.join();
+            KillTimer(Window_, TickTimer);
+            SetInputEnabled(true);
+            Presenter_.WorkEnded();
+            return 0;
+        case Shown:
+            Presenter_.WindowShown();
+            return 0;
         case WM_CLOSE:
-            Close();
+            if (Presenter_.CloseAsked()) {
+                Close();
+            }
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -182,49 +191,53 @@ LRESULT MainWindow::Receive(UINT Message, WPARAM Wide, LPARAM Long) {
 }
 
 void MainWindow::CreateControls() {
-    for (const auto& Each : Layout_) {
-        const DWORD Border = Each.Class == std::wstring(L"EDIT") ? WS_EX_CLIENTEDGE : 0;
-        CreateWindowExW(Border, Each.Class, Each.Caption, WS_CHILD | WS_VISIBLE | Each.Style, 0, 0,
-                        0, 0, Window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(Each.Id)),
-                        Instance_, nullptr);
+    const ControlLayout* Before = nullptr;
+    for (const auto* Each : CreationOrder()) {
+        const DWORD Border = Each->Kind == ControlKind::TextField ? WS_EX_CLIENTEDGE : 0;
+        CreateWindowExW(Border, ClassOf(Each->Kind), WideText(Each->Caption).c_str(),
+                        WS_CHILD | WS_VISIBLE | StyleOf(*Each, Before), 0, 0, 0, 0, Window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(Each->Id))), Instance_,
+                        nullptr);
+        Before = Each;
     }
-    CheckRadioButton(Window_, optIconStateOff, optIconStateFull, optIconStateOff);
-    CheckRadioButton(Window_, optViews, optUseNullCommand, optViews);
-    // A field shows only the end of a long name: the tooltip says which file is meant.
-    ToolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, 0, 0, 0, 0,
+    CheckDlgButton(Window_, IdOf(IconStateOptions().front().Id), BST_CHECKED);
+    CheckDlgButton(Window_, IdOf(CommandOptions().front().Id), BST_CHECKED);
+    // A field shows only the end of a long name: the tooltip says which file is meant. It never
+    // takes the keyboard from the field.
+    ToolTips_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW,
+                                TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
                                 Window_, nullptr, Instance_, nullptr);
     SendMessageW(ToolTips_, TTM_SETMAXTIPWIDTH, 0, 800);
-    for (const int Id : {txtInputTrackFile, txtOutputTrackFile}) {
+    for (const auto Id : {ControlId::txtInputTrackFile, ControlId::txtOutputTrackFile}) {
         TOOLINFOW Tip{};
         Tip.cbSize = sizeof Tip;
         Tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         Tip.hwnd = Window_;
-        Tip.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(Window_, Id));
+        Tip.uId = reinterpret_cast<UINT_PTR>(Control(Id));
         Tip.lpszText = const_cast<wchar_t*>(L"");
         SendMessageW(ToolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tip));
     }
 }
 
-// Places every control and sizes the window for Dpi.
+// Places every control and sizes the window for Dpi, centred on its monitor.
 void MainWindow::Layout(UINT Dpi) {
     DeleteObject(BigFont_);
     DeleteObject(SmallFont_);
     BigFont_ = CaptionFont(12, Dpi);
     SmallFont_ = CaptionFont(8.25, Dpi);
-    for (const auto& Each : Layout_) {
-        int Left = Each.Left, Top = Each.Top;
-        if (Each.Frame != None) {
-            Left += PlaceOf(Each.Frame).Left;
-            Top += PlaceOf(Each.Frame).Top;
+    for (const auto& Each : WindowControls()) {
+        TwipRect Where = Each.Where;
+        if (Each.Frame != ControlId::None) {
+            Where.Left += ControlOf(Each.Frame).Where.Left;
+            Where.Top += ControlOf(Each.Frame).Where.Top;
         }
-        HWND Control = GetDlgItem(Window_, Each.Id);
-        SetWindowPos(Control, nullptr, FromTwips(Left, Dpi), FromTwips(Top, Dpi),
-                     FromTwips(Each.Width, Dpi), FromTwips(Each.Height, Dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(Control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(Each.Small ? SmallFont_ : BigFont_), TRUE);
+        SetWindowPos(Control(Each.Id), nullptr, FromTwips(Where.Left, Dpi),
+                     FromTwips(Where.Top, Dpi), FromTwips(Where.Width, Dpi),
+                     FromTwips(Where.Height, Dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(Control(Each.Id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(Each.Points < 12 ? SmallFont_ : BigFont_), TRUE);
     }
-    RECT Frame{0, 0, FromTwips(ClientWidth, Dpi), FromTwips(ClientHeight, Dpi)};
+    RECT Frame{0, 0, FromTwips(ClientWidthTwips, Dpi), FromTwips(ClientHeightTwips, Dpi)};
     AdjustWindowRectExForDpi(&Frame, WindowStyle, FALSE, WS_EX_ACCEPTFILES, Dpi);
     const int Width = Frame.right - Frame.left, Height = Frame.bottom - Frame.top;
     MONITORINFO Monitor = {};
@@ -237,6 +250,9 @@ void MainWindow::Layout(UINT Dpi) {
 }
 
 bool MainWindow::Navigate(MSG& Message) {
+    if (Progress_ != nullptr && Progress_->Navigate(Message)) {
+        return true;
+    }
     // Enter and Esc press nothing but a focused button, which the dialog manager would not do.
     if (Message.message == WM_KEYDOWN &&
         (Message.wParam == VK_RETURN || Message.wParam == VK_ESCAPE)) {
@@ -248,37 +264,32 @@ bool MainWindow::Navigate(MSG& Message) {
         if (Message.wParam == VK_RETURN && Button) {
             SendMessageW(Focused, BM_CLICK, 0, 0);
         }
-        return true;
+        return GetParent(Focused) == Window_;
     }
     return IsDialogMessageW(Window_, &Message) != 0;
 }
 
-void MainWindow::Command(int Id, int Code) {
+void MainWindow::Command(ControlId Id, int Code) {
     switch (Id) {
-        case cmdRemoveIcons:
-            RemoveIcons();
+        case ControlId::cmdRemoveIcons:
+            Presenter_.RemoveIconsPressed();
             break;
-        case cmdExit:
-            Close();
+        case ControlId::cmdExit:
+            SendMessageW(Window_, WM_CLOSE, 0, 0);
             break;
-        case cmdInputBrowse:
-        case cmdOutputBrowse:
-            Browse(Id == cmdInputBrowse);
+        case ControlId::cmdInputBrowse:
+            Presenter_.InputBrowsePressed();
             break;
-        case txtInputTrackFile:
-        case txtOutputTrackFile:
+        case ControlId::cmdOutputBrowse:
+            Presenter_.OutputBrowsePressed();
+            break;
+        case ControlId::txtInputTrackFile:
+        case ControlId::txtOutputTrackFile:
+            // What the user types goes to the presenter; what the window shows of it does not.
             if (Code == EN_CHANGE && !Showing_) {
-                const std::string Text = TextOf(GetDlgItem(Window_, Id));
-                const bool WasList = Selection_.IsList();
-                if (Id == txtInputTrackFile) {
-                    Selection_.EditInput(Text);
-                } else {
-                    Selection_.EditOutput(Text);
-                }
-                if (WasList && !Selection_.IsList()) {
-                    ShowSelection();
-                }
-                ShowFullPaths();
+                const std::string Text = TextOf(Control(Id));
+                Id == ControlId::txtInputTrackFile ? Presenter_.InputEdited(Text)
+                                                   : Presenter_.OutputEdited(Text);
             }
             break;
         default:
@@ -286,94 +297,104 @@ void MainWindow::Command(int Id, int Code) {
     }
 }
 
-IconState MainWindow::GetInitialIconState() const {
-    if (IsDlgButtonChecked(Window_, optIconStateLow) == BST_CHECKED) {
-        return IconState::Low;
-    }
-    if (IsDlgButtonChecked(Window_, optIconStateMedium) == BST_CHECKED) {
-        return IconState::Medium;
-    }
-    if (IsDlgButtonChecked(Window_, optIconStateFull) == BST_CHECKED) {
-        return IconState::Full;
+IconState MainWindow::ChosenIconState() const {
+    for (const auto& Each : IconStateOptions()) {
+        if (IsDlgButtonChecked(Window_, IdOf(Each.Id)) == BST_CHECKED) {
+            return Each.State;
+        }
     }
     return IconState::Off;
 }
 
-CommandType MainWindow::GetCommandType() const {
-    if (IsDlgButtonChecked(Window_, optTimeCompression) == BST_CHECKED) {
-        return CommandType::TimeCompression;
-    }
-    if (IsDlgButtonChecked(Window_, optUseNullCommand) == BST_CHECKED) {
-        return CommandType::UseNullCommand;
-    }
-    return CommandType::Views;
-}
-
-void MainWindow::RemoveIcons() {
-    auto Runs = Selection_.Runs(GetInitialIconState(), GetCommandType());
-    if (Selection_.IsList()) {
-        const Report Question = ListQuestion(Runs, Shown);
-        if (!Question.Lines.empty() && !Confirm(Window_, Question.Headline, Question.Lines)) {
-            return;
+CommandType MainWindow::ChosenCommand() const {
+    for (const auto& Each : CommandOptions()) {
+        if (IsDlgButtonChecked(Window_, IdOf(Each.Id)) == BST_CHECKED) {
+            return Each.Command;
         }
     }
-    StartRuns(std::move(Runs));
+    return CommandType::UseNullCommand;
 }
 
-// The runs go on in a thread of their own, so that the window paints and Stop answers at once;
-// the window itself takes no input until they end.
-void MainWindow::StartRuns(std::vector<RunSettings> Runs) {
-    Running_ = std::make_unique<ListRun>(std::move(Runs));
-    EnableWindow(Window_, FALSE);
-    Progress_ = std::make_unique<ProgressWindow>(Window_, [this] { Running_->Stop(); });
-    ProgressShown_ = false;
-    RunStarted_ = GetTickCount64();
-    SetTimer(Window_, ProgressTimer, 100, nullptr);
-    Worker_ = std::thread([this] {
-        Running_->Run();
-        PostMessageW(Window_, RunEnded, 0, 0);
+// A field being typed in keeps its text and caret; a single name is read from its end, where
+// names differ.
+void MainWindow::ShowFields(const FieldsShown& Fields) {
+    const auto Show = [&](ControlId Id, const std::string& Text, const std::string& ToolTip) {
+        HWND Field = Control(Id);
+        if (TextOf(Field) != Text) {
+            Showing_ = true;
+            SetWindowTextW(Field, WideText(Text).c_str());
+            Showing_ = false;
+            const LPARAM End = Fields.ReadOnly ? 0 : 0x7fffffff;
+            SendMessageW(Field, EM_SETSEL, static_cast<WPARAM>(End), End);
+        }
+        SendMessageW(Field, EM_SETREADONLY, Fields.ReadOnly, 0);
+        std::wstring Wide = WideText(ToolTip);
+        TOOLINFOW Tip{};
+        Tip.cbSize = sizeof Tip;
+        Tip.uFlags = TTF_IDISHWND;
+        Tip.hwnd = Window_;
+        Tip.uId = reinterpret_cast<UINT_PTR>(Field);
+        Tip.lpszText = Wide.data();
+        SendMessageW(ToolTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&Tip));
+    };
+    Show(ControlId::txtInputTrackFile, Fields.InputText, Fields.InputToolTip);
+    Show(ControlId::txtOutputTrackFile, Fields.OutputText, Fields.OutputToolTip);
+}
+
+std::vector<std::string> MainWindow::AskForTracks(const std::string& Last) {
+    return ChooseTrackFiles(Window_, Last);
+}
+
+std::string MainWindow::AskForOutput(const std::string& Last) {
+    return ChooseOutputFile(Window_, Last);
+}
+
+std::string MainWindow::AskForFolder(const std::string& Last) {
+    return ChooseFolder(Window_, Last);
+}
+
+void MainWindow::ShowMessage(const std::string& Text) {
+    quellmark::ShowMessage(Window_, Text);
+}
+
+bool MainWindow::Confirm(const Report& Question) {
+    return quellmark::Confirm(Window_, Question.Headline, Question.Lines);
+}
+
+void MainWindow::ShowSummary(const Report& Summary) {
+    quellmark::ShowSummary(Window_, Summary.Headline, Summary.Lines, Summary.Failed);
+}
+
+// The work goes on in a thread of its own, so that the window paints and Stop answers at once;
+// the window takes no input but Bail Out and its close until it ends.
+void MainWindow::StartWork(std::function<void()> Work) {
+    SetInputEnabled(false);
+    SetTimer(Window_, TickTimer, 100, nullptr);
+    Worker_ = std::thread([this, Work = std::move(Work)] {
+        Work();
+        PostMessageW(Window_, WorkEnded, 0, 0);
     });
 }
 
-void MainWindow::ShowProgress() {
-    if (Running_ == nullptr || Progress_ == nullptr) {
-        return;
+void MainWindow::ShowProgress(const ProgressShown& Shown) {
+    if (Progress_ == nullptr) {
+        Progress_ = std::make_unique<ProgressWindow>(Window_, [this] { Presenter_.StopPressed(); });
     }
-    // Short runs end before it would show.
-    if (!ProgressShown_ && GetTickCount64() - RunStarted_ >= 500) {
-        Progress_->Show();
-        ProgressShown_ = true;
-    }
-    Progress_->Update(ProgressLabel(*Running_, Shown), ProgressPermille(Running_->Progress()));
+    Progress_->Update(Shown.Label, Shown.Permille, Shown.Stoppable);
 }
 
-void MainWindow::EndRuns() {
-    Worker_.join();
-    KillTimer(Window_, ProgressTimer);
+void MainWindow::HideProgress() {
     Progress_.reset();
-    EnableWindow(Window_, TRUE);
     SetActiveWindow(Window_);
-    const auto Finished = std::move(Running_);
-    if (Finished->Progress().Tracks > 1) {
-        const Report Summary = SummarizeList(Finished->Results(), Finished->NotConverted(), Shown);
-        ShowSummary(Window_, Summary.Headline, Summary.Lines, Summary.Failed);
-    } else {
-        ShowMessage(Window_, SingleTrackMessage(SingleResult(*Finished), PlainQuotes(Shown)));
-    }
 }
 
-void MainWindow::Browse(bool Input) {
-    const std::string Chosen = ChooseTrackFile(Window_, !Input, LastFile_);
-    if (Chosen.empty()) {
-        return;
+void MainWindow::SetInputEnabled(bool Enabled) {
+    DragAcceptFiles(Window_, Enabled);
+    for (const auto& Each : WindowControls()) {
+        if (Each.Id != ControlId::cmdExit) {
+            EnableWindow(Control(Each.Id), Enabled);
+        }
     }
-    LastFile_ = Chosen;
-    if (Input) {
-        Selection_.ChooseInput(Chosen);
-    } else {
-        Selection_.ChooseOutput(Chosen);
-    }
-    ShowSelection();
 }
 
 void MainWindow::DropFiles(HDROP Dropped) {
@@ -382,77 +403,15 @@ void MainWindow::DropFiles(HDROP Dropped) {
     for (UINT At = 0; At < Count; ++At) {
         std::wstring Name(DragQueryFileW(Dropped, At, nullptr, 0) + 1, L'\0');
         Name.resize(DragQueryFileW(Dropped, At, Name.data(), static_cast<UINT>(Name.size())));
-        const DWORD Attributes = GetFileAttributesW(Name.c_str());
-        // A dropped folder is no track.
-        if (Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            Files.push_back(Utf8Text(Name));
-        }
+        Files.push_back(Utf8Text(Name));
     }
     DragFinish(Dropped);
-    if (!Running_) {
-        OpenTracks(Files);
-    }
+    Presenter_.OpenTracks(Files);
 }
 
-void MainWindow::OpenTracks(const std::vector<std::string>& Tracks) {
-    if (Tracks.empty()) {
-        return;
-    }
-    Selection_.ChooseList(Tracks);
-    if (!Selection_.IsList()) {
-        // The dialogs open on the track, as if it had been chosen there.
-        LastFile_ = Tracks.front();
-    }
-    ShowSelection();
-}
-
-void MainWindow::ShowWhenOnScreen(const std::string& Text) {
-    StartText_ = Text;
-    PostMessageW(Window_, OnScreen, 0, 0);
-}
-
-// The fields show what the selection holds; a list has no output name of its own to edit.
-void MainWindow::ShowSelection() {
-    Showing_ = true;
-    SetDlgItemTextW(Window_, txtInputTrackFile, WideText(Selection_.InputText()).c_str());
-    SetDlgItemTextW(Window_, txtOutputTrackFile, WideText(Selection_.OutputText()).c_str());
-    Showing_ = false;
-    SendDlgItemMessageW(Window_, txtOutputTrackFile, EM_SETREADONLY, Selection_.IsList(), 0);
-    EnableWindow(GetDlgItem(Window_, cmdOutputBrowse), !Selection_.IsList());
-    // A single name is read from its end, where names differ.
-    if (!Selection_.IsList()) {
-        for (const int Id : {txtInputTrackFile, txtOutputTrackFile}) {
-            SendDlgItemMessageW(Window_, Id, EM_SETSEL, 0x7fffffff, 0x7fffffff);
-        }
-    }
-    ShowFullPaths();
-}
-
-void MainWindow::ShowFullPaths() {
-    const std::pair<int, std::string> Tips[] = {{txtInputTrackFile, Selection_.InputToolTip()},
-                                                {txtOutputTrackFile, Selection_.OutputToolTip()}};
-    for (const auto& [Id, Text] : Tips) {
-        std::wstring Wide = WideText(Text);
-        TOOLINFOW Tip{};
-        Tip.cbSize = sizeof Tip;
-        Tip.uFlags = TTF_IDISHWND;
-        Tip.hwnd = Window_;
-        Tip.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(Window_, Id));
-        Tip.lpszText = Wide.data();
-        SendMessageW(ToolTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&Tip));
-    }
-}
-
-// Bail Out, or closing the window, stops a run first: nothing is left behind.
-void MainWindow::Close() {
-    if (Worker_.joinable()) {
-        Running_->Stop();
-        Worker_.join();
-        KillTimer(Window_, ProgressTimer);
-        Progress_.reset();
-        Running_.reset();
-    }
-    DestroyWindow(Window_);
+void MainWindow::GatherTracks(const std::vector<std::string>& Tracks) {
+    Gathered_.insert(Gathered_.end(), Tracks.begin(), Tracks.end());
+    SetTimer(Window_, GatherTimer, 300, nullptr);
 }
 
 }  // namespace quellmark

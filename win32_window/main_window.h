@@ -1,6 +1,6 @@
 // The program's one window on Windows, the same as the Linux window: the two track fields with
-// their "Browse" buttons, the two option groups, "Remove Icons" and "Bail Out". A view over the
-// shared window logic; the runs go on in a thread of their own.
+// their "Browse" buttons, the two option groups, "Remove Icons" and "Bail Out". A view: the
+// shared presenter decides what each act does; the runs go on in a thread of their own.
 #pragma once
 
 #include <windows.h>
@@ -10,63 +10,66 @@
 #include <thread>
 #include <vector>
 
-#include "conversion/settings.h"
-#include "window_logic/list_run.h"
-#include "window_logic/track_selection.h"
+#include "window_logic/main_presenter.h"
+#include "window_logic/window_layout.h"
 
 namespace quellmark {
 
 class ProgressWindow;
 
-class MainWindow {
+class MainWindow : public MainView {
   public:
     explicit MainWindow(HINSTANCE Instance);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    ~MainWindow();
+    ~MainWindow() override;
 
     HWND Handle() const { return Window_; }
+    MainPresenter& Presenter() { return Presenter_; }
     // Shows the window as ShowCommand asks, "Remove Icons" holding the focus.
     void Show(int ShowCommand);
-    // One track becomes the input; several a list (UTF-8 paths).
-    void OpenTracks(const std::vector<std::string>& Tracks);
-    // Shows Text once the window is on screen.
-    void ShowWhenOnScreen(const std::string& Text);
-    // Keyboard navigation between the controls, as in a dialog; true when Message was used.
+    // Tracks a later start of the program hands over (WM_COPYDATA), gathered with those of
+    // this start for a moment, so that several tracks opened at once become one list.
+    void GatherTracks(const std::vector<std::string>& Tracks);
+    // Keyboard navigation between the controls of the window and of its progress box, as in a
+    // dialog; true when Message was used.
     bool Navigate(MSG& Message);
+
+    // MainView
+    IconState ChosenIconState() const override;
+    CommandType ChosenCommand() const override;
+    void ShowFields(const FieldsShown& Fields) override;
+    std::vector<std::string> AskForTracks(const std::string& Last) override;
+    std::string AskForOutput(const std::string& Last) override;
+    std::string AskForFolder(const std::string& Last) override;
+    void ShowMessage(const std::string& Text) override;
+    bool Confirm(const Report& Question) override;
+    void ShowSummary(const Report& Summary) override;
+    void StartWork(std::function<void()> Work) override;
+    void ShowProgress(const ProgressShown& Progress) override;
+    void HideProgress() override;
+    void Close() override { DestroyWindow(Window_); }
 
   private:
     static LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long);
     LRESULT Receive(UINT Message, WPARAM Wide, LPARAM Long);
     void CreateControls();
     void Layout(UINT Dpi);
-    void Command(int Id, int Code);
-    IconState GetInitialIconState() const;
-    CommandType GetCommandType() const;
-    void RemoveIcons();
-    void StartRuns(std::vector<RunSettings> Runs);
-    void ShowProgress();
-    void EndRuns();
-    void Browse(bool Input);
+    void Command(ControlId Id, int Code);
     void DropFiles(HDROP Dropped);
-    void ShowSelection();
-    void ShowFullPaths();
-    void Close();
+    void SetInputEnabled(bool Enabled);
+    HWND Control(ControlId Id) const;
 
     HINSTANCE Instance_;
     HWND Window_ = nullptr;
     HWND ToolTips_ = nullptr;
     HFONT BigFont_ = nullptr;
     HFONT SmallFont_ = nullptr;
-    TrackSelection Selection_;
-    std::string LastFile_;  // the file the dialogs chose last
-    bool Showing_ = false;  // the fields are being set from the selection
-    std::unique_ptr<ListRun> Running_;
+    MainPresenter Presenter_;
+    bool Showing_ = false;  // the fields are being set from the presenter
     std::thread Worker_;
-    ULONGLONG RunStarted_ = 0;
     std::unique_ptr<ProgressWindow> Progress_;
-    bool ProgressShown_ = false;
-    std::string StartText_;
+    std::vector<std::string> Gathered_;
 };
 
 }  // namespace quellmark

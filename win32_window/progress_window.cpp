@@ -10,21 +10,25 @@ namespace quellmark {
 namespace {
 
 const wchar_t* const ClassName = L"QuellmarkProgress";
-constexpr int StopId = 2;
 
 }  // namespace
 
+// Stop, Enter on it, Esc (the dialog manager's IDCANCEL) and the box's close all stop the run.
 LRESULT CALLBACK ProgressWindow::Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long) {
     auto* Progress = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
-    if (Progress != nullptr &&
-        ((Message == WM_COMMAND && LOWORD(Wide) == StopId) || Message == WM_CLOSE)) {
-        Progress->Stop_();
+    const bool Stop =
+        (Message == WM_COMMAND && (LOWORD(Wide) == IDCANCEL || LOWORD(Wide) == IDOK)) ||
+        Message == WM_CLOSE;
+    if (Progress != nullptr && Stop) {
+        if (IsWindowEnabled(Progress->Stop_)) {
+            Progress->Stopped_();
+        }
         return 0;
     }
     return DefWindowProcW(Window, Message, Wide, Long);
 }
 
-ProgressWindow::ProgressWindow(HWND Owner, std::function<void()> Stop) : Stop_(std::move(Stop)) {
+ProgressWindow::ProgressWindow(HWND Owner, std::function<void()> Stop) : Stopped_(std::move(Stop)) {
     const HINSTANCE Instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(Instance, ClassName, Procedure);
     const UINT Dpi = GetDpiForWindow(Owner);
@@ -51,7 +55,9 @@ ProgressWindow::ProgressWindow(HWND Owner, std::function<void()> Stop) : Stop_(s
     Label_ = Add(L"STATIC", L"", SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 12, 12, 356, 20);
     Bar_ = Add(PROGRESS_CLASSW, nullptr, 0, 0, 12, 38, 356, 20);
     SendMessageW(Bar_, PBM_SETRANGE32, 0, 1000);
-    Add(L"BUTTON", L"Stop", BS_PUSHBUTTON | WS_TABSTOP, StopId, 280, 68, 88, 26);
+    Stop_ = Add(L"BUTTON", L"Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, IDCANCEL, 280, 68, 88, 26);
+    ShowWindow(Window_, SW_SHOW);
+    SetFocus(Stop_);
 }
 
 ProgressWindow::~ProgressWindow() {
@@ -59,13 +65,14 @@ ProgressWindow::~ProgressWindow() {
     DeleteObject(Font_);
 }
 
-void ProgressWindow::Show() {
-    ShowWindow(Window_, SW_SHOW);
-}
-
-void ProgressWindow::Update(const std::string& Label, int Permille) {
+void ProgressWindow::Update(const std::string& Label, int Permille, bool Stoppable) {
     SetWindowTextW(Label_, WideText(Label).c_str());
     SendMessageW(Bar_, PBM_SETPOS, static_cast<WPARAM>(Permille), 0);
+    EnableWindow(Stop_, Stoppable);
+}
+
+bool ProgressWindow::Navigate(MSG& Message) {
+    return IsDialogMessageW(Window_, &Message) != 0;
 }
 
 }  // namespace quellmark

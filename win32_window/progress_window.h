@@ -1,5 +1,5 @@
 // The progress of a run on Windows: a small window over the main one with what is being
-// converted, a bar, and a Stop button.
+// converted, a bar, and a Stop button that has the focus and that Esc presses.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +11,17 @@ namespace quellmark {
 
 class ProgressWindow {
   public:
-    // Created hidden over Owner; Stop is called when the user asks to stop.
+    // Shown over Owner; Stop is called when the user asks to stop.
     ProgressWindow(HWND Owner, std::function<void()> Stop);
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
     ~ProgressWindow();
 
-    void Show();
-    // Label names what is being done, Permille the share of the whole run.
-    void Update(const std::string& Label, int Permille);
+    // Label names what is being done, Permille the share of the whole run; Stop can be pressed
+    // while Stoppable.
+    void Update(const std::string& Label, int Permille, bool Stoppable);
+    // Keyboard handling as in a dialog; true when Message was the box's.
+    bool Navigate(MSG& Message);
 
   private:
     static LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long);
@@ -27,8 +29,9 @@ class ProgressWindow {
     HWND Window_ = nullptr;
     HWND Label_ = nullptr;
     HWND Bar_ = nullptr;
+    HWND Stop_ = nullptr;
     HFONT Font_ = nullptr;
-    std::function<void()> Stop_;
+    std::function<void()> Stopped_;
 };
 
 }  // namespace quellmark

@@ -66,7 +66,8 @@ int ShowBox(HWND Owner, Box& Shown) {
     const HDC Screen = GetDC(nullptr);
     const HGDIOBJ Old = SelectObject(Screen, Shown.Font);
     RECT TextRect{0, 0, Width - TextLeft - Margin, 0};
-    DrawTextW(Screen, Shown.Text.c_str(), -1, &TextRect, DT_CALCRECT | DT_WORDBREAK);
+    DrawTextW(Screen, Shown.Text.c_str(), -1, &TextRect,
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     TEXTMETRICW Metrics{};
     GetTextMetricsW(Screen, &Metrics);
     SelectObject(Screen, Old);
@@ -107,8 +108,9 @@ int ShowBox(HWND Owner, Box& Shown) {
         SendMessageW(Icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)),
                      0);
     }
-    Add(L"STATIC", Shown.Text.c_str(), SS_LEFT | SS_NOPREFIX, TextId, TextLeft, Margin,
-        Width - TextLeft - Margin, TextHeight);
+    // A long path without spaces wraps within the box instead of running past its edge.
+    Add(L"STATIC", Shown.Text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, TextId, TextLeft,
+        Margin, Width - TextLeft - Margin, TextHeight);
     int Y = Margin + TextHeight + Margin;
     if (ListHeight > 0) {
         Add(L"EDIT", Shown.List.c_str(),
@@ -116,12 +118,13 @@ int ShowBox(HWND Owner, Box& Shown) {
             Y, Width - 2 * Margin, ListHeight, WS_EX_CLIENTEDGE);
         Y += ListHeight + Margin;
     }
+    // The question's default is Cancel: Enter, Esc and the box's close never convert.
     HWND First = nullptr;
     if (Shown.Question) {
-        First = Add(L"BUTTON", L"Convert", BS_DEFPUSHBUTTON | WS_TABSTOP, ConvertId,
-                    Width - Margin - 2 * ButtonWidth - Margin, Y, ButtonWidth, ButtonHeight);
-        Add(L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, CancelId,
-            Width - Margin - ButtonWidth, Y, ButtonWidth, ButtonHeight);
+        Add(L"BUTTON", L"Convert", BS_PUSHBUTTON | WS_TABSTOP, ConvertId,
+            Width - Margin - 2 * ButtonWidth - Margin, Y, ButtonWidth, ButtonHeight);
+        First = Add(L"BUTTON", L"Cancel", BS_DEFPUSHBUTTON | WS_TABSTOP, CancelId,
+                    Width - Margin - ButtonWidth, Y, ButtonWidth, ButtonHeight);
     } else {
         First = Add(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, ConvertId,
                     Width - Margin - ButtonWidth, Y, ButtonWidth, ButtonHeight);
@@ -149,8 +152,12 @@ int ShowBox(HWND Owner, Box& Shown) {
 
 }  // namespace
 
+// The system's message box sizes itself to a short text and then cuts the title to "…"; this
+// box is always wide enough for it.
 void ShowMessage(HWND Owner, const std::string& Text) {
-    MessageBoxW(Owner, WideText(Text).c_str(), L"Quellmark", MB_OK);
+    Box Shown;
+    Shown.Text = WideText(Text);
+    ShowBox(Owner, Shown);
 }
 
 bool Confirm(HWND Owner, const std::string& Question, const std::vector<std::string>& Details) {

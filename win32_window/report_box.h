@@ -9,10 +9,11 @@
 
 namespace quellmark {
 
-// One OK button, no icon, the title "Quellmark".
+// One OK button, no icon, the title "Quellmark" shown whole.
 void ShowMessage(HWND Owner, const std::string& Text);
 
-// Question with "Convert" and "Cancel", Details listed below it; true for "Convert".
+// Question with "Convert" and "Cancel", Cancel the default, Details listed below it; true for
+// "Convert".
 bool Confirm(HWND Owner, const std::string& Question, const std::vector<std::string>& Details);
 
 // Headline with the counts, the first Failed of Details in sight with a warning sign, and every

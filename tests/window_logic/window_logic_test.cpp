@@ -107,9 +107,8 @@ TEST_P(PathSyntax, SplitsAndJoinsAsTheSystemDoes) {
     EXPECT_EQ(GetParam().Got, GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , PathSyntax,
-    testing::Values(
+std::vector<PathRow> PathRows() {
+    std::vector<PathRow> Rows = {
         PathRow{"output beside the track", OutputPathFor("sub/a.trk"), "sub/NoIcons_a.trk"},
         PathRow{"output of a bare name", OutputPathFor("a.trk"), "NoIcons_a.trk"},
         PathRow{"output in a folder", OutputPathFor("sub/a.trk", "out"),
@@ -126,18 +125,23 @@ INSTANTIATE_TEST_SUITE_P(
         PathRow{"file address on localhost", LocalPathOfFileUrl("file://localhost/t/a.trk"),
                 "/t/a.trk"},
         PathRow{"no file address", LocalPathOfFileUrl("https://example.org/a.trk"), ""},
-#ifdef _WIN32
-        PathRow{"backslashes", OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk"},
-        PathRow{"a drive's working folder", OutputPathFor("C:a.trk"), "C:NoIcons_a.trk"},
-        PathRow{"a drive's root", FolderNameOf("C:\\x.trk"), "C:\\"},
-        PathRow{"file address with a drive", LocalPathOfFileUrl("file:///C:/a.trk"), "C:/a.trk"},
-#else
-        PathRow{"a backslash is a letter", OutputPathFor("back\\slash.trk"),
-                "NoIcons_back\\slash.trk"},
-#endif
         PathRow{"full path", IsFullPath(Root + "a.trk") ? "full" : "relative", "full"},
-        PathRow{"relative path", IsFullPath("a.trk") ? "full" : "relative", "relative"}),
-    RowName<PathRow>);
+        PathRow{"relative path", IsFullPath("a.trk") ? "full" : "relative", "relative"}};
+#ifdef _WIN32
+    Rows.insert(
+        Rows.end(),
+        {PathRow{"backslashes", OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk"},
+         PathRow{"a drive's working folder", OutputPathFor("C:a.trk"), "C:NoIcons_a.trk"},
+         PathRow{"a drive's root", FolderNameOf("C:\\x.trk"), "C:\\"},
+         PathRow{"file address with a drive", LocalPathOfFileUrl("file:///C:/a.trk"), "C:/a.trk"}});
+#else
+    Rows.push_back(PathRow{"a backslash is a letter", OutputPathFor("back\\slash.trk"),
+                           "NoIcons_back\\slash.trk"});
+#endif
+    return Rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(, PathSyntax, testing::ValuesIn(PathRows()), RowName<PathRow>);
 
 struct SelectionRow {
     const char* Name;
@@ -557,8 +561,10 @@ TEST_F(Presenting, AnEmptyOutputFieldNamesNoFile) {
     Presenter.InputBrowsePressed();
     Presenter.OutputEdited("");
     Presenter.RemoveIconsPressed();
-    EXPECT_EQ(Window.Said,
-              std::vector<std::string>{"Can't create output track '': No such file or directory"});
+    // The reason is the system's own: "No such file or directory", or on Windows a path not
+    // found.
+    ASSERT_EQ(Window.Said.size(), 1u);
+    EXPECT_EQ(Window.Said[0].rfind("Can't create output track '': ", 0), 0u) << Window.Said[0];
 }
 
 }  // namespace

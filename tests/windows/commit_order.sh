@@ -17,6 +17,8 @@ cd "$work"
 mkfifo keep
 "$wine_run" "$exe" -q - <keep >/dev/null 2>&1 &
 exec 4>keep
+# Once the keeper has connected, the server it keeps up is the one that will do the rename.
+sleep 1
 server=
 for _ in $(seq 100); do
     server=$(pgrep -n wineserver || true)
