@@ -7,22 +7,6 @@
 namespace quellmark {
 namespace {
 
-int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM Found) {
-    *reinterpret_cast<bool*>(Found) = true;
-    return 0;
-}
-
-bool HasFace(const wchar_t* Face) {
-    LOGFONTW Wanted{};
-    Wanted.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(Wanted.lfFaceName, Face, LF_FACESIZE - 1);
-    bool Found = false;
-    const HDC Screen = GetDC(nullptr);
-    EnumFontFamiliesExW(Screen, &Wanted, NoteFound, reinterpret_cast<LPARAM>(&Found), 0);
-    ReleaseDC(nullptr, Screen);
-    return Found;
-}
-
 // The weight the system really draws Font in: a face without a bold cut asked for bold gives
 // its regular one.
 LONG DrawnWeight(HFONT Font) {
@@ -45,16 +29,14 @@ LOGFONTW SystemMessageFont(UINT Dpi) {
 }  // namespace
 
 // The face the layout was drawn for where it has a bold cut, else the first of the faces of its
-// width that has one, else the system's message face.
+// width that has one (a missing face gives a stand-in, which may be bold), else the system's
+// message face.
 HFONT CaptionFont(double Points, UINT Dpi) {
     LOGFONTW Font = SystemMessageFont(Dpi);
     Font.lfHeight = -static_cast<LONG>(std::lround(Points * Dpi / 72.0));
     Font.lfWidth = 0;
     Font.lfWeight = FW_BOLD;
     for (const wchar_t* Face : {L"MS Sans Serif", L"Tahoma", L"Arial", L"Liberation Sans"}) {
-        if (!HasFace(Face)) {
-            continue;
-        }
         LOGFONTW Candidate = Font;
         wcsncpy(Candidate.lfFaceName, Face, LF_FACESIZE - 1);
         const HFONT Made = CreateFontIndirectW(&Candidate);

@@ -4,13 +4,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "win32_window/dpi.h"
 #include "win32_window/file_dialogs.h"
+#include "win32_window/popup.h"
 #include "win32_window/progress_window.h"
 #include "win32_window/report_box.h"
-#include "win32_window/window_class.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {
@@ -23,32 +24,6 @@ constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIM
 
 int IdOf(ControlId Id) {
     return 100 + static_cast<int>(Id);
-}
-
-// Tab order and option groups: Win32 tabs through controls in the order they are made, and an
-// option group is one run of controls from a WS_GROUP to the next. So the controls are made in
-// tab order, each frame before its options, and each option right after the others of its
-// frame (Neither comes before Bail Out here).
-std::vector<const ControlLayout*> CreationOrder() {
-    std::vector<const ControlLayout*> Sorted;
-    for (const auto& Each : WindowControls()) {
-        Sorted.push_back(&Each);
-    }
-    std::stable_sort(Sorted.begin(), Sorted.end(), [](const auto* One, const auto* Other) {
-        return One->TabIndex < Other->TabIndex;
-    });
-    std::vector<const ControlLayout*> Order;
-    for (const auto* Each : Sorted) {
-        auto At = Order.end();
-        if (Each->Kind == ControlKind::Option) {
-            const auto Last = std::find_if(Order.rbegin(), Order.rend(), [Each](const auto* Made) {
-                return Made->Kind == ControlKind::Option && Made->Frame == Each->Frame;
-            });
-            At = Last != Order.rend() ? Last.base() : At;
-        }
-        Order.insert(At, Each);
-    }
-    return Order;
 }
 
 DWORD StyleOf(const ControlLayout& Each, const ControlLayout* Before) {
@@ -192,7 +167,9 @@ LRESULT MainWindow::Receive(UINT Message, WPARAM Wide, LPARAM Long) {
 
 void MainWindow::CreateControls() {
     const ControlLayout* Before = nullptr;
-    for (const auto* Each : CreationOrder()) {
+    // Win32 tabs through controls in the order they are made, and an option group is one run
+    // of them from a WS_GROUP to the next; each frame is made before its options.
+    for (const auto* Each : ControlsInTabOrder(true)) {
         const DWORD Border = Each->Kind == ControlKind::TextField ? WS_EX_CLIENTEDGE : 0;
         CreateWindowExW(Border, ClassOf(Each->Kind), WideText(Each->Caption).c_str(),
                         WS_CHILD | WS_VISIBLE | StyleOf(*Each, Before), 0, 0, 0, 0, Window_,
@@ -297,22 +274,24 @@ void MainWindow::Command(ControlId Id, int Code) {
     }
 }
 
-IconState MainWindow::ChosenIconState() const {
-    for (const auto& Each : IconStateOptions()) {
-        if (IsDlgButtonChecked(Window_, IdOf(Each.Id)) == BST_CHECKED) {
-            return Each.State;
+// The choice of the option group's selected option; Fallback's when none is selected.
+template <typename Option, typename Choice>
+Choice Chosen(HWND Window, std::span<const Option> Options, Choice Option::*Member,
+              Choice Fallback) {
+    for (const auto& Each : Options) {
+        if (IsDlgButtonChecked(Window, IdOf(Each.Id)) == BST_CHECKED) {
+            return Each.*Member;
         }
     }
-    return IconState::Off;
+    return Fallback;
+}
+
+IconState MainWindow::ChosenIconState() const {
+    return Chosen(Window_, IconStateOptions(), &IconStateOption::State, IconState::Off);
 }
 
 CommandType MainWindow::ChosenCommand() const {
-    for (const auto& Each : CommandOptions()) {
-        if (IsDlgButtonChecked(Window_, IdOf(Each.Id)) == BST_CHECKED) {
-            return Each.Command;
-        }
-    }
-    return CommandType::UseNullCommand;
+    return Chosen(Window_, CommandOptions(), &CommandOption::Command, CommandType::UseNullCommand);
 }
 
 // A field being typed in keeps its text and caret; a single name is read from its end, where

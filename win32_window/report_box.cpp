@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
-#include "win32_window/dpi.h"
-#include "win32_window/window_class.h"
+#include "win32_window/popup.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {
 namespace {
 
-const wchar_t* const ClassName = L"QuellmarkReport";
-constexpr int ConvertId = 1, CancelId = 2, TextId = 10, ListId = 11;
+constexpr int ConvertId = IDOK, CancelId = IDCANCEL;
+constexpr std::size_t FailuresInSight = 5;
 
 struct Box {
     std::wstring Text;
@@ -19,25 +18,17 @@ struct Box {
     bool Question = false;
     int Answer = CancelId;
     bool Done = false;
-    HFONT Font = nullptr;
 };
 
+// Enter, Esc (the dialog manager's IDCANCEL) and the box's close answer as their buttons do.
 LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long) {
     auto* Shown = reinterpret_cast<Box*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
-    switch (Message) {
-        case WM_COMMAND:
-            if (LOWORD(Wide) == ConvertId || LOWORD(Wide) == CancelId) {
-                Shown->Answer = LOWORD(Wide);
-                Shown->Done = true;
-            }
-            return 0;
-        case WM_CLOSE:
-            Shown->Answer = CancelId;
-            Shown->Done = true;
-            return 0;
-        default:
-            return DefWindowProcW(Window, Message, Wide, Long);
+    if (Shown != nullptr && (Message == WM_COMMAND || Message == WM_CLOSE)) {
+        Shown->Answer = Message == WM_CLOSE ? CancelId : LOWORD(Wide);
+        Shown->Done = Shown->Answer == ConvertId || Shown->Answer == CancelId;
+        return 0;
     }
+    return DefWindowProcW(Window, Message, Wide, Long);
 }
 
 std::wstring Joined(const std::vector<std::string>& Lines, std::size_t Count, const wchar_t* Mark) {
@@ -48,105 +39,72 @@ std::wstring Joined(const std::vector<std::string>& Lines, std::size_t Count, co
     return Text;
 }
 
-// Shows the box modally over Owner and returns the button pressed.
-int ShowBox(HWND Owner, Box& Shown) {
-    const HINSTANCE Instance = GetModuleHandleW(nullptr);
-    RegisterWindowClass(Instance, ClassName, Procedure);
-    const UINT Dpi = Owner != nullptr ? GetDpiForWindow(Owner) : GetDpiForSystem();
-    const auto Px = [Dpi](int Pixels) { return MulDiv(Pixels, static_cast<int>(Dpi), 96); };
-    MONITORINFO Monitor = {};
-    Monitor.cbSize = sizeof Monitor;
-    GetMonitorInfoW(MonitorFromWindow(Owner, MONITOR_DEFAULTTONEAREST), &Monitor);
-    const RECT Work = Monitor.rcWork;
-    Shown.Font = MessageFont(Dpi);
-
-    // The text's height as the font sets it, the list's at most half the screen.
-    const int Width = Px(460), Margin = Px(12), IconSide = Shown.Warning ? Px(32) : 0;
-    const int TextLeft = Margin + (IconSide > 0 ? IconSide + Margin : 0);
+// The height Text takes at Width in Font, wrapped as the box wraps it.
+int TextHeight(HFONT Font, const std::wstring& Text, int Width, int& LineHeight) {
     const HDC Screen = GetDC(nullptr);
-    const HGDIOBJ Old = SelectObject(Screen, Shown.Font);
-    RECT TextRect{0, 0, Width - TextLeft - Margin, 0};
-    DrawTextW(Screen, Shown.Text.c_str(), -1, &TextRect,
+    const HGDIOBJ Old = SelectObject(Screen, Font);
+    RECT Room{0, 0, Width, 0};
+    DrawTextW(Screen, Text.c_str(), -1, &Room,
               DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     TEXTMETRICW Metrics{};
     GetTextMetricsW(Screen, &Metrics);
+    LineHeight = Metrics.tmHeight;
     SelectObject(Screen, Old);
     ReleaseDC(nullptr, Screen);
-    const int ListLines =
-        static_cast<int>(std::count(Shown.List.begin(), Shown.List.end(), L'\n')) + 2;
-    const int ListHeight = Shown.List.empty()
-                               ? 0
-                               : std::min<int>(ListLines * Metrics.tmHeight + Px(8),
-                                               static_cast<int>(Work.bottom - Work.top) / 2);
-    const int ButtonHeight = Px(26), ButtonWidth = Px(88);
-    const int TextHeight = std::max<int>(TextRect.bottom, IconSide);
-    const int ClientHeight = Margin + TextHeight + (ListHeight > 0 ? Margin + ListHeight : 0) +
-                             Margin + ButtonHeight + Margin;
-    RECT Frame{0, 0, Width, ClientHeight};
-    const DWORD Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    AdjustWindowRectExForDpi(&Frame, Style, FALSE, WS_EX_DLGMODALFRAME, Dpi);
-    RECT Over{};
-    GetWindowRect(Owner != nullptr ? Owner : GetDesktopWindow(), &Over);
-    const int FrameWidth = Frame.right - Frame.left, FrameHeight = Frame.bottom - Frame.top;
-    const int Left = std::clamp<int>((Over.left + Over.right - FrameWidth) / 2, Work.left,
-                                     std::max<int>(Work.left, Work.right - FrameWidth));
-    const int Top = std::clamp<int>((Over.top + Over.bottom - FrameHeight) / 2, Work.top,
-                                    std::max<int>(Work.top, Work.bottom - FrameHeight));
-    HWND Window = CreateWindowExW(WS_EX_DLGMODALFRAME, ClassName, L"Quellmark", Style, Left, Top,
-                                  FrameWidth, FrameHeight, Owner, nullptr, Instance, nullptr);
-    SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&Shown));
-    const auto Add = [&](const wchar_t* Class, const wchar_t* Text, DWORD Extra, int Id, int X,
-                         int Y, int W, int H, DWORD ExtraEx = 0) {
-        HWND Control =
-            CreateWindowExW(ExtraEx, Class, Text, WS_CHILD | WS_VISIBLE | Extra, X, Y, W, H, Window,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), Instance, nullptr);
-        SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(Shown.Font), TRUE);
-        return Control;
-    };
+    return Room.bottom;
+}
+
+// Shows the box modally over Owner, wide enough for its title, its list at most half the
+// screen's height, and returns the button pressed.
+int ShowBox(HWND Owner, Box& Shown) {
+    Popup Window(Owner);
+    const int Width = Window.Px(460), Margin = Window.Px(12);
+    const int IconSide = Shown.Warning ? Window.Px(32) : 0;
+    const int TextLeft = Margin + (IconSide > 0 ? IconSide + Margin : 0);
+    int LineHeight = 0;
+    const int TextHigh = std::max(
+        TextHeight(Window.Font(), Shown.Text, Width - TextLeft - Margin, LineHeight), IconSide);
+    const int Lines = static_cast<int>(std::count(Shown.List.begin(), Shown.List.end(), L'\n'));
+    const int ListHigh =
+        Shown.List.empty() ? 0 : std::min((Lines + 2) * LineHeight, Window.WorkHeight() / 2);
+    const int ButtonHigh = Window.Px(26), ButtonWide = Window.Px(88);
+    const int ListTop = Margin + TextHigh + Margin;
+    const int ButtonTop = ListTop + (ListHigh > 0 ? ListHigh + Margin : 0);
+    Window.Create(L"QuellmarkReport", Procedure, Width, ButtonTop + ButtonHigh + Margin, &Shown);
     if (Shown.Warning) {
-        HWND Icon = Add(L"STATIC", nullptr, SS_ICON, 0, Margin, Margin, IconSide, IconSide);
+        HWND Icon = Window.Add(L"STATIC", nullptr, SS_ICON, 0, Margin, Margin, IconSide, IconSide);
         SendMessageW(Icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)),
                      0);
     }
     // A long path without spaces wraps within the box instead of running past its edge.
-    Add(L"STATIC", Shown.Text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, TextId, TextLeft,
-        Margin, Width - TextLeft - Margin, TextHeight);
-    int Y = Margin + TextHeight + Margin;
-    if (ListHeight > 0) {
-        Add(L"EDIT", Shown.List.c_str(),
-            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, ListId, Margin,
-            Y, Width - 2 * Margin, ListHeight, WS_EX_CLIENTEDGE);
-        Y += ListHeight + Margin;
+    Window.Add(L"STATIC", Shown.Text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, TextLeft,
+               Margin, Width - TextLeft - Margin, TextHigh);
+    if (ListHigh > 0) {
+        Window.Add(L"EDIT", Shown.List.c_str(),
+                   ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 0, Margin,
+                   ListTop, Width - 2 * Margin, ListHigh, WS_EX_CLIENTEDGE);
     }
     // The question's default is Cancel: Enter, Esc and the box's close never convert.
-    HWND First = nullptr;
+    const int Right = Width - Margin - ButtonWide;
     if (Shown.Question) {
-        Add(L"BUTTON", L"Convert", BS_PUSHBUTTON | WS_TABSTOP, ConvertId,
-            Width - Margin - 2 * ButtonWidth - Margin, Y, ButtonWidth, ButtonHeight);
-        First = Add(L"BUTTON", L"Cancel", BS_DEFPUSHBUTTON | WS_TABSTOP, CancelId,
-                    Width - Margin - ButtonWidth, Y, ButtonWidth, ButtonHeight);
-    } else {
-        First = Add(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, ConvertId,
-                    Width - Margin - ButtonWidth, Y, ButtonWidth, ButtonHeight);
+        Window.Add(L"BUTTON", L"Convert", BS_PUSHBUTTON | WS_TABSTOP, ConvertId,
+                   Right - Margin - ButtonWide, ButtonTop, ButtonWide, ButtonHigh);
     }
-    if (Owner != nullptr) {
-        EnableWindow(Owner, FALSE);
-    }
-    ShowWindow(Window, SW_SHOW);
-    SetFocus(First);
+    HWND Default =
+        Window.Add(L"BUTTON", Shown.Question ? L"Cancel" : L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+                   Shown.Question ? CancelId : ConvertId, Right, ButtonTop, ButtonWide, ButtonHigh);
+    EnableWindow(Owner, FALSE);
+    ShowWindow(Window.Handle(), SW_SHOW);
+    SetFocus(Default);
     MSG Message{};
     while (!Shown.Done && GetMessageW(&Message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(Window, &Message)) {
+        if (!IsDialogMessageW(Window.Handle(), &Message)) {
             TranslateMessage(&Message);
             DispatchMessageW(&Message);
         }
     }
-    if (Owner != nullptr) {
-        EnableWindow(Owner, TRUE);
-        SetActiveWindow(Owner);
-    }
-    DestroyWindow(Window);
-    DeleteObject(Shown.Font);
+    EnableWindow(Owner, TRUE);
+    SetActiveWindow(Owner);
     return Shown.Answer;
 }
 
@@ -170,7 +128,6 @@ bool Confirm(HWND Owner, const std::string& Question, const std::vector<std::str
 
 void ShowSummary(HWND Owner, const std::string& Headline, const std::vector<std::string>& Details,
                  std::size_t Failed) {
-    constexpr std::size_t FailuresInSight = 5;
     Box Shown;
     Shown.Text = WideText(Headline);
     if (Failed > 0) {

@@ -165,14 +165,10 @@ void Main::CreateControls() {
 // Tab follows the layout's tab indexes, stopping on the selected option of each group, as in
 // any option group; the arrow keys move within the group.
 void Main::SetTabOrder() {
-    std::vector<const ControlLayout*> Order;
-    for (const auto& Each : WindowControls()) {
-        if (Each.Kind != ControlKind::Label && Each.Kind != ControlKind::GroupBox) {
-            Order.push_back(&Each);
-        }
-    }
-    std::sort(Order.begin(), Order.end(),
-              [](const auto* One, const auto* Other) { return One->TabIndex < Other->TabIndex; });
+    std::vector<const ControlLayout*> Order = ControlsInTabOrder(false);
+    std::erase_if(Order, [](const auto* Each) {
+        return Each->Kind == ControlKind::Label || Each->Kind == ControlKind::GroupBox;
+    });
     for (std::size_t At = 1; At < Order.size(); ++At) {
         setTabOrder(Control(Order[At - 1]->Id), Control(Order[At]->Id));
     }

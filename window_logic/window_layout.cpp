@@ -102,6 +102,28 @@ const ControlLayout& ControlOf(ControlId Id) {
                          [Id](const ControlLayout& Each) { return Each.Id == Id; });
 }
 
+std::vector<const ControlLayout*> ControlsInTabOrder(bool OptionGroupsWhole) {
+    std::vector<const ControlLayout*> Sorted;
+    for (const auto& Each : Controls) {
+        Sorted.push_back(&Each);
+    }
+    std::stable_sort(Sorted.begin(), Sorted.end(), [](const auto* One, const auto* Other) {
+        return One->TabIndex < Other->TabIndex;
+    });
+    std::vector<const ControlLayout*> Order;
+    for (const auto* Each : Sorted) {
+        auto At = Order.end();
+        if (OptionGroupsWhole && Each->Kind == Option) {
+            const auto Last = std::find_if(Order.rbegin(), Order.rend(), [Each](const auto* Made) {
+                return Made->Kind == Option && Made->Frame == Each->Frame;
+            });
+            At = Last != Order.rend() ? Last.base() : At;
+        }
+        Order.insert(At, Each);
+    }
+    return Order;
+}
+
 std::string ShownCaption(const char* Caption) {
     std::string Shown = Caption;
     for (auto At = Shown.find("&&"); At != std::string::npos; At = Shown.find("&&", At + 1)) {

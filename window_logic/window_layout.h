@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "conversion/settings.h"
 
@@ -57,6 +58,11 @@ inline constexpr int ClientHeightTwips = 4425;
 // Every control, frames before the options they hold, each option group in one run.
 std::span<const ControlLayout> WindowControls();
 const ControlLayout& ControlOf(ControlId Id);
+
+// The controls in the order Tab visits them, by their tab indexes. With OptionGroupsWhole each
+// option follows the others of its frame at once, for systems where an option group must be one
+// run of controls in that order (Win32): Neither then comes before Bail Out.
+std::vector<const ControlLayout*> ControlsInTabOrder(bool OptionGroupsWhole);
 
 // A caption as the screen shows it: "&&" as one "&".
 std::string ShownCaption(const char* Caption);
