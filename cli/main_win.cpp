@@ -1,14 +1,17 @@
 // quellmark-convert's start on Windows: the command line as the system has it, in UTF-16, made
-// UTF-8 for the program, and a console that shows UTF-8 messages as they are. Tracks on the
-// standard streams go through the file layer's handles, never the C library's text mode.
+// UTF-8 for the program, with its wildcards expanded as Windows programs expand them, and a
+// console that shows UTF-8 messages as they are. Tracks on the standard streams go through the
+// file layer's handles, never the C library's text mode.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <string>
 #include <vector>
 
 #include "cli/convert_program.h"
+#include "cli/wildcards_win.h"
 #include "windows_text/windows_text.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -27,5 +30,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         Arguments.push_back(*Argument);
     }
-    return quellmark::RunConvertProgram(Arguments);
+    // "/?" asks for the help, as it does of any Windows program.
+    std::replace(Arguments.begin(), Arguments.end(), std::string("/?"), std::string("--help"));
+    return quellmark::RunConvertProgram(quellmark::ExpandWildcards(Arguments));
 }

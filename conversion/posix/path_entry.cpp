@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "conversion/path_syntax.h"
 
@@ -23,6 +24,17 @@ struct PathParts {
 
 PathParts SplitPath(const std::string& Path) {
     return {FolderNameOf(Path), FileNameOf(Path)};
+}
+
+// A folder as messages name it: the working folder by its path, not as ".".
+std::string ShownFolder(const std::string& Folder) {
+    if (Folder != ".") {
+        return Folder;
+    }
+    char* Current = ::getcwd(nullptr, 0);
+    const std::string Shown = Current != nullptr ? Current : Folder;
+    std::free(Current);
+    return Shown;
 }
 
 int OpenFolderAt(int Base, const std::string& Path, PathEntry& Entry) {
@@ -56,7 +68,7 @@ int FollowLinks(const std::string& Path, PathEntry& Entry) {
     if (const int Error = OpenFolderAt(AT_FDCWD, Parts.Folder, Entry); Error != 0) {
         return Error;
     }
-    Entry.FolderPath = Parts.Folder;
+    Entry.FolderPath = ShownFolder(Parts.Folder);
     Entry.Name = Parts.Name;
     for (int Hop = 0;; ++Hop) {
         struct stat Status {};
@@ -128,7 +140,7 @@ int FindPathEntry(const std::string& Path, int Descriptor, const FileIdentity& E
 
 int OpenParentFolder(const std::string& Path, PathEntry& Entry) {
     const PathParts Parts = SplitPath(Path);
-    Entry.FolderPath = Parts.Folder;
+    Entry.FolderPath = ShownFolder(Parts.Folder);
     Entry.Name = Parts.Name;
     return OpenFolderAt(AT_FDCWD, Parts.Folder, Entry);
 }

@@ -494,7 +494,9 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::wstring Final = Name;
-    std::string FolderText = FolderNameOf(Path);
+    // The working folder is named by its path, not as ".".
+    std::string FolderText =
+        FolderNameOf(Path) == "." ? ShownPath(LongFolderOf(Name)) : FolderNameOf(Path);
     if (Existing.IsOpen()) {
         FileIdentity Identity;
         if (IdentityOf(Existing.Get(), Identity) && InputIdentity == Identity) {

@@ -325,6 +325,35 @@ TEST_F(WindowsRun, KilledMidRunLeavesNothing) {
     }
 }
 
+TEST_F(WindowsRun, ExpandsWildcardsAsWindowsProgramsDo) {
+    WriteFile(Directory / "tracks/b.trk", Track);
+    WriteFile(Directory / "tracks/notes.txt", "notes");
+    CreateDirectoryW(WideText(Directory / "out").c_str(), nullptr);
+    const struct {
+        const char* Name;
+        std::wstring Arguments;
+        DWORD Status;
+        std::string Listing;
+    } Rows[] = {
+        {"every track", L"-d out tracks\\*.trk", 0, "NoIcons_a.trk|NoIcons_b.trk"},
+        {"one letter", L"-d out tracks\\?.trk", 0, "NoIcons_a.trk|NoIcons_b.trk"},
+        {"no match, named as missing", L"-d out tracks\\z*.trk", 1, ""},
+        {"an option's value left alone", L"-f -o tracks\\?.trk tracks\\b.trk", 1, ""},
+        {"the help", L"/?", 0, ""},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        PROCESS_INFORMATION Process = StartConverter(Row.Arguments, Directory.Path());
+        ASSERT_NE(Process.hProcess, nullptr);
+        EXPECT_EQ(Finish(Process), Row.Status);
+        EXPECT_EQ(test::TemporaryDirectory::ListingOf(Directory / "out"), Row.Listing);
+        EXPECT_EQ(ReadFile(Directory / "tracks/a.trk"), Track);
+        for (const char* Name : {"NoIcons_a.trk", "NoIcons_b.trk"}) {
+            DeleteFileW(WideText(Directory / "out/" + Name).c_str());
+        }
+    }
+}
+
 TEST_F(WindowsRun, RefusesANameWithHalfASurrogatePair) {
     WriteFile(Directory / "a\xef\xbf\xbd.trk", "someone's notes\r\n");
     PROCESS_INFORMATION Process =

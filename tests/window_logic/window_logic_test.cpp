@@ -423,6 +423,37 @@ TEST_F(Presenting, AMissingTrackAtStartIsSaidOnceTheWindowShows) {
                                        "': No such file or directory"});
 }
 
+TEST_F(Presenting, SeveralTracksAtStartAreAListEvenWithOneMissing) {
+    Presenter.OpenArguments({Directory / "a.trk", Directory / "none.trk"});
+    Presenter.WindowShown();
+    EXPECT_TRUE(Window.Said.empty());
+    EXPECT_EQ(Window.Fields.InputText, "2 tracks: a.trk, none.trk");
+    Presenter.RemoveIconsPressed();
+    EXPECT_EQ(Window.Said.back().rfind("1 converted, 0 not converted (copied with the icons still "
+                                       "on), 1 failed\nnone.trk: Can't open input track",
+                                       0),
+              0u)
+        << Window.Said.back();
+}
+
+TEST_F(Presenting, AListCountsTheBytesOfEveryTrack) {
+    ListRun Two({{Directory / "a.trk", Directory / "NoIcons_a.trk"},
+                 {Directory / "b.trk", Directory / "NoIcons_b.trk"}});
+    Two.Run();
+    const ListProgress Now = Two.Progress();
+    EXPECT_EQ(Now.BytesDone, 2 * Track.size());
+    EXPECT_EQ(Now.BytesInAll, 2 * Track.size());
+    EXPECT_EQ(ProgressPermille(Now), 1000);
+}
+
+#ifndef _WIN32
+TEST_F(Presenting, ALinkToNothingIsThereAndNotMissing) {
+    std::filesystem::create_symlink("none.trk", Directory / "dangling.trk");
+    EXPECT_TRUE(SystemFileLookup().Exists(Directory / "dangling.trk"));
+    EXPECT_FALSE(SystemFileLookup().Exists(Directory / "none.trk"));
+}
+#endif
+
 TEST_F(Presenting, OneTrackIsConvertedAndWhatChangedIsSaid) {
     Presenter.OpenArguments({Directory / "a.trk"});
     Window.State = IconState::Low;

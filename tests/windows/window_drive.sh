@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # quellmark.exe driven as a user drives it, under Wine on a virtual display: two track names
-# typed, "Range Only" and "Time Compression" picked, Remove Icons gives the Linux build's bytes
-# and "Finished Processing"; the Open dialog returns a typed full path; Bail Out ends it.
+# typed (a while after the click, when a tooltip shows), "Range Only" and "Time Compression"
+# picked, Remove Icons gives the Linux build's bytes and "Finished Processing"; the Open dialog
+# returns a typed full path; two more starts hand their tracks to the window as one list, whose
+# question Esc answers as Cancel; Bail Out ends it.
 #   window_drive.sh QUELLMARK_EXE   (the Linux converter in $QUELLMARK_LINUX_CONVERT)
 set -euo pipefail
 exe=$(realpath "$1")
@@ -55,8 +57,9 @@ main=$(window Quellmark) || fail "no window"
 sleep 0.5
 xdotool windowfocus --sync "$main"
 # Fields and options where the layout puts them, at 96 dpi.
-click 200 36 && xdotool type --delay 10 "$(wine_path "$work/in.trk")"
-click 200 84 && xdotool type --delay 10 "$(wine_path "$work/out.trk")"
+# The field's tooltip shows after a moment; it must not take the keys that follow.
+click 200 36 && sleep 1.5 && xdotool type --delay 10 "$(wine_path "$work/in.trk")"
+click 200 84 && sleep 1.5 && xdotool type --delay 10 "$(wine_path "$work/out.trk")"
 click 46 172
 click 222 170
 click 70 268
@@ -86,8 +89,40 @@ xdotool windowfocus --sync "$box"
 xdotool key Return
 sleep 0.5
 
+# Two starts at once, as Explorer makes them for two tracks: one list in the running window.
+cp "$work/in.trk" "$work/a.trk"
+cp "$work/in.trk" "$work/b.trk"
+printf 'earlier\r\n' >"$work/NoIcons_a.trk"
+for track in a b; do
+    "${WINE:-/usr/lib/wine/wine64}" "$exe" "$(wine_path "$work/$track.trk")" </dev/null \
+        >/dev/null 2>&1 &
+done
+wait_question() {
+    click 70 268
+    for _ in $(seq 100); do [[ $(count Quellmark) -ge 2 ]] && break; sleep 0.1; done
+    box=$(xdotool search --onlyvisible --name '^Quellmark$' | grep -v "^$main\$" | head -1)
+    [[ -n $box ]] || fail "no question before replacing"
+    xdotool windowfocus --sync "$box"
+}
+sleep 2
+[[ $(count Quellmark) -eq 1 ]] || fail "a later start opened a window of its own"
+wait_question
+xdotool key Escape
+for _ in $(seq 50); do [[ $(count Quellmark) -eq 1 ]] && break; sleep 0.1; done
+sleep 0.5
+[[ ! -f $work/NoIcons_b.trk ]] || fail "Esc in the question converted the list"
+wait_question
+xdotool key shift+Tab space
+for _ in $(seq 100); do [[ -f $work/NoIcons_b.trk ]] && break; sleep 0.1; done
+cmp -s "$work/NoIcons_a.trk" "$work/expected.trk" ||
+    fail "the list opened by two starts was not converted"
+box=$(xdotool search --onlyvisible --name '^Quellmark$' | grep -v "^$main\$" | head -1)
+xdotool windowfocus --sync "$box"
+xdotool key Return
+sleep 0.5
+
 click 400 268
 for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "Bail Out left the program running"
 program=
-echo "window driven: output as the Linux build's, Open dialog, Bail Out"
+echo "window driven: output as the Linux build's, Open dialog, one list from two starts, Bail Out"
