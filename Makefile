@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 
 WINDOWS_DIR  ?= build-windows
 
-.PHONY: all deps build run test sanitize fuzz bench package windows test-windows bench-windows clean
+.PHONY: all deps build run test sanitize fuzz bench package windows test-windows bench-windows format-check clean
 
 all: build
 
@@ -25,7 +25,9 @@ $(BUILD_DIR)/CMakeCache.txt: | deps
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# Only what the window needs, so that a first run is quick; make test builds the rest.
+run: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target quellmark
 	$(BUILD_DIR)/app/quellmark
 
 test: build
@@ -86,6 +88,10 @@ test-windows: windows build
 bench-windows: export WINDOWS_BUILD_DIR = $(WINDOWS_DIR)
 bench-windows: windows
 	scripts/wine-run $(WINDOWS_DIR)/bench/conversion_bench.exe $(BENCH_ARGS)
+
+# Every C++ file as .clang-format has it.
+format-check:
+	@scripts/check-format
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

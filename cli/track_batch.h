@@ -13,13 +13,13 @@ namespace quellmark {
 struct BatchOptions {
     IconState InitialIconState = IconState::Off;
     CommandType ReplacementCommand = CommandType::Views;
-    std::string OutputPath;    // for a single track, "-" for standard output; empty: named
-                               // after each track
-    std::string OutputFolder;  // empty: each track's own folder
+    std::string OutputPath;     // for a single track, "-" for standard output; empty: named
+                                // after each track
+    std::string OutputFolder;   // empty: each track's own folder
     bool Force = false;         // replace outputs that exist
     bool SkipExisting = false;  // leave outputs that exist alone, and their tracks
-    bool Quiet = false;        // no warnings
-    bool Verbose = false;      // a line for every finished track too, and the counts at the end
+    bool Quiet = false;         // no warnings
+    bool Verbose = false;       // a line for every finished track too, and the counts at the end
 };
 
 // The exit statuses of a call.

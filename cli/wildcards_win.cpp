@@ -13,8 +13,8 @@ namespace quellmark {
 namespace {
 
 // The options whose value is the next argument.
-const std::set<std::string> TakesValue = {"-o", "-d", "-s", "-c", "--output", "--output-dir",
-                                          "--icon-state", "--command"};
+const std::set<std::string> TakesValue = {"-o",       "-d",           "-s",           "-c",
+                                          "--output", "--output-dir", "--icon-state", "--command"};
 
 std::vector<std::string> Matches(const std::string& Pattern) {
     std::vector<std::string> Found;
@@ -45,8 +45,8 @@ std::vector<std::string> ExpandWildcards(const std::vector<std::string>& Argumen
         OptionsEnded = OptionsEnded || Word == "--";
         const bool Value = At > 0 && !OptionsEnded && TakesValue.contains(Arguments[At - 1]);
         const bool Wild = FileNameOf(Word).find_first_of("*?") != std::string::npos;
-        const auto Found = Option || Value || !Wild || Word == "/?" ? std::vector<std::string>{}
-                                                                    : Matches(Word);
+        const auto Found =
+            Option || Value || !Wild || Word == "/?" ? std::vector<std::string>{} : Matches(Word);
         if (Found.empty()) {
             Expanded.push_back(Word);
         } else {

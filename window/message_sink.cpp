@@ -42,9 +42,11 @@ void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
         Sign->setPixmap(Box.style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
         Layout->addWidget(Sign, 0, 0, 2, 1, Qt::AlignTop);
     }
-    Layout->addWidget(TextLabel(Text, &Box), 0, 1);
+    // Beside the sign, or across the box without one.
+    const int Column = Warning ? 1 : 0, Span = Warning ? 1 : 2;
+    Layout->addWidget(TextLabel(Text, &Box), 0, Column, 1, Span);
     if (!InSight.isEmpty()) {
-        Layout->addWidget(TextLabel(InSight, &Box), 1, 1);
+        Layout->addWidget(TextLabel(InSight, &Box), 1, Column, 1, Span);
     }
     auto* List = new QPlainTextEdit(Lines.join(QLatin1Char('\n')), &Box);
     List->setReadOnly(true);
@@ -66,7 +68,7 @@ void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
     const QFontMetrics Metrics(List->font());
     const QSize Room = Box.screen()->availableGeometry().size() * 9 / 10;
     Box.resize(
-        std::min(std::max(Metrics.averageCharWidth() * 80, TitleWidth(Box)), Room.width()),
+        std::min(std::max(Metrics.averageCharWidth() * 100, TitleWidth(Box)), Room.width()),
         std::min(Metrics.lineSpacing() * (std::min<int>(Lines.size(), 16) + 8), Room.height()));
 }
 

@@ -295,7 +295,8 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          0,
          P + "'a.trk' -> 'out/NoIcons_a.trk': " + Changes + "\n" + P +
              "'NoIcons_old.trk' already has the NoIcons_ prefix -- unchanged\n" + P +
-             "2 tracks: 1 converted, 0 not converted (copied with the icons still on), 0 failed, 1 skipped\n",
+             "2 tracks: 1 converted, 0 not converted (copied with the icons still on), 0 failed, 1 "
+             "skipped\n",
          "NoIcons_a.trk"},
         {"an empty output folder",
          {"-d", "", "a.trk"},

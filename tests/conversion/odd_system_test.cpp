@@ -466,7 +466,7 @@ TEST_F(OddSystem, WaitsForWhatOnlyTakesTime) {
     fs::permissions(Closed + "/open", fs::perms(0777));
     WriteFile(Closed + "/open/in.trk", Track);
     WriteFile(Closed + "/open/out.trk", "earlier output\r\n");
-    chown((Closed + "/open/out.trk").c_str(), 65534, 65534);
+    ASSERT_EQ(chown((Closed + "/open/out.trk").c_str(), 65534, 65534), 0);
     EXPECT_EQ(test::InChild([&] {
                   if (chdir((Closed + "/open").c_str()) != 0 || setgid(65534) != 0 ||
                       setuid(65534) != 0) {

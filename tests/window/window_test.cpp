@@ -63,8 +63,7 @@ class RecordingSink : public MessageSink {
         Messages << (QStringList{Question} + Details).join('\n');
         return true;
     }
-    void ShowSummary(QWidget*, const QString& Headline, const QStringList& Details,
-                     int) override {
+    void ShowSummary(QWidget*, const QString& Headline, const QStringList& Details, int) override {
         Messages << (QStringList{Headline} + Details).join('\n');
     }
     QStringList Messages;
@@ -285,8 +284,7 @@ class WindowTest : public QObject {
         QCOMPARE(InputField()->text(), QStringLiteral("vol 1.trk"));
         QCOMPARE(OutputField()->toolTip(), Path(QStringLiteral("pistes d'été/NoIcons_vol 1.trk")));
         QTest::keyClicks(OutputField(), QStringLiteral("x"));
-        QCOMPARE(OutputField()->toolTip(),
-                 Path(QStringLiteral("pistes d'été/NoIcons_vol 1.trkx")));
+        QCOMPARE(OutputField()->toolTip(), Path(QStringLiteral("pistes d'été/NoIcons_vol 1.trkx")));
         Press("cmdInputBrowse");
         QCOMPARE(InputField()->text(), QStringLiteral("2 tracks: a.trk, b.trk"));
         QVERIFY(InputField()->isReadOnly() && OutputField()->isReadOnly());
@@ -458,8 +456,7 @@ class WindowTest : public QObject {
                               {QStringLiteral("/t/NoIcons_a.trk")}),
                  Converts);
         Real.ShowSummary(Window.get(), QStringLiteral("1 converted, 1 failed"),
-                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")},
-                         1);
+                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")}, 1);
         QCOMPARE(Seen, QStringList({"Quellmark;Convert these 2 tracks?;Convert|Cancel*;"
                                     "/t/NoIcons_a.trk",
                                     "Quellmark;|1 converted, 1 failed|• b.trk: failed;OK*;"
