@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 
 #include "cli/name_quoting.h"
 #include "conversion/output_name.h"
+#include "conversion/path_syntax.h"
 #include "conversion/run.h"
 #include "conversion/track_files.h"
+#include "window_logic/list_run.h"
 #include "window_logic/run_words.h"
 
 namespace quellmark {
@@ -20,7 +23,18 @@ enum class Result { Converted, Copied, Failed, Skipped, Repeated };
 // Whether Path leads to a regular file: the one kind of file --force replaces.
 bool IsRegularFile(const std::string& Path) {
     std::error_code Error;
-    return std::filesystem::is_regular_file(std::u8string(Path.begin(), Path.end()), Error);
+    return std::filesystem::is_regular_file(FilesystemPathOf(Path), Error);
+}
+
+// What the call does with one TRACK: a message decided before any run, or a run.
+struct Plan {
+    Result Decided = Result::Failed;
+    std::string Message;  // said as it is decided; empty: nothing
+    std::optional<std::size_t> Run;
+};
+
+Plan Decision(Result Decided, std::string Message) {
+    return {Decided, std::move(Message), std::nullopt};
 }
 
 class Batch {
@@ -28,24 +42,27 @@ class Batch {
     Batch(const BatchOptions& Options, const std::string& Program, std::ostream& Messages)
         : Options_(Options), Program_(Program), Messages_(Messages) {}
 
-    Result Convert(const std::string& Track);
+    // Decides what becomes of Track: a run, or a result without one.
+    void Add(const std::string& Track);
+    // Runs the runs, several at once, and says what became of every track, in their order.
+    std::vector<Result> Finish();
 
   private:
+    RunSettings SettingsFor(const std::string& Track) const;
+    std::optional<Plan> Refusal(const RunSettings& Run, const std::string& Track);
     Result Report(const TrackResult& Done);
     void Say(const std::string& Message) { Messages_ << Program_ << ": " << Message << "\n"; }
-    static bool Holds(const std::vector<FileIdentity>& Files,
-                      const std::optional<FileIdentity>& File) {
-        return File && std::find(Files.begin(), Files.end(), *File) != Files.end();
-    }
 
     const BatchOptions& Options_;
     const std::string& Program_;
     std::ostream& Messages_;
-    std::vector<FileIdentity> Tracks_;   // converted by this call
-    std::vector<FileIdentity> Outputs_;  // written by this call
+    std::vector<FileIdentity> Tracks_;            // converted by this call
+    std::map<std::string, std::string> Outputs_;  // written by this call, and by what
+    std::vector<Plan> Plans_;
+    std::vector<RunSettings> Runs_;
 };
 
-Result Batch::Convert(const std::string& Track) {
+RunSettings Batch::SettingsFor(const std::string& Track) const {
     RunSettings Run;
     Run.InputFromStandardInput = Track == "-";
     Run.OutputToStandardOutput =
@@ -56,56 +73,91 @@ Result Batch::Convert(const std::string& Track) {
     Run.ReplacementCommand = Options_.ReplacementCommand;
     // Without --force a file that appears at the output path during the run is kept as well.
     Run.IfOutputExists = Options_.Force ? ExistingOutput::Replace : ExistingOutput::Keep;
-    const std::string& Output = Run.OutputPath;
+    return Run;
+}
 
+// Names the output the same way for every spelling that leads to it once it exists; as
+// written, tidied, before.
+std::string OutputKey(const std::string& Path) {
+    if (const auto Identity = IdentityOf(Path)) {
+        return "file " + std::to_string(Identity->Volume) + ":" + std::to_string(Identity->Id[0]) +
+               ":" + std::to_string(Identity->Id[1]);
+    }
+    return "name " + FilesystemPathOf(Path).lexically_normal().string();
+}
+
+std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Track) {
     // Like gzip with a .gz file: a second call on a folder does not convert its own outputs.
     if (!Run.InputFromStandardInput && Options_.OutputPath.empty() && IsOutputName(Track)) {
-        if (!Options_.Quiet) {
-            Say(QuotedName(Track) + " already has the " + OutputNameFor("") +
-                " prefix -- unchanged");
-        }
-        return Result::Skipped;
+        return Decision(Result::Skipped, Options_.Quiet
+                                             ? std::string()
+                                             : QuotedName(Track) + " already has the " +
+                                                   OutputNameFor("") + " prefix -- unchanged");
     }
     const auto TrackFile = Run.InputFromStandardInput ? std::nullopt : IdentityOf(Track);
-    if (Holds(Tracks_, TrackFile)) {
-        return Result::Repeated;
+    if (TrackFile && std::find(Tracks_.begin(), Tracks_.end(), *TrackFile) != Tracks_.end()) {
+        return Decision(Result::Repeated, {});
     }
     if (TrackFile) {
         Tracks_.push_back(*TrackFile);
     }
-    if (!Run.OutputToStandardOutput) {
-        const auto OutputFile = IdentityOf(Output);
-        if (TrackFile && OutputFile == TrackFile) {
-            TrackResult Same{Run.InputPath, Output, {}};
-            Same.Result.Outcome = RunOutcome::SameFile;
-            return Report(Same);
-        }
-        if (Holds(Outputs_, OutputFile)) {
-            Say("will not overwrite just-created " + QuotedName(Output) + " with " +
-                QuotedName(Run.InputPath));
-            return Result::Failed;
-        }
-        if (Options_.SkipExisting && IsRegularFile(Output)) {
-            if (Options_.Verbose) {
-                Say("output track " + QuotedName(Output) + " exists -- left alone");
+    if (Run.OutputToStandardOutput) {
+        return std::nullopt;
+    }
+    const std::string& Output = Run.OutputPath;
+    if (TrackFile && IdentityOf(Output) == TrackFile) {
+        return Decision(Result::Failed, QuotedName(Run.InputPath) + " and " + QuotedName(Output) +
+                                            ": " + SameFileText());
+    }
+    const std::string Key = OutputKey(Output);
+    if (const auto Earlier = Outputs_.find(Key); Earlier != Outputs_.end()) {
+        return Decision(Result::Failed, "will not overwrite just-created " + QuotedName(Output) +
+                                            " with " + QuotedName(Run.InputPath));
+    }
+    if (Options_.SkipExisting && IsRegularFile(Output)) {
+        return Decision(Result::Skipped, Options_.Verbose ? "output track " + QuotedName(Output) +
+                                                                " exists -- left alone"
+                                                          : std::string());
+    }
+    if (!Options_.Force && IsRegularFile(Output)) {
+        return Decision(Result::Failed, "output track " + QuotedName(Output) +
+                                            " already exists; use --force to replace it");
+    }
+    Outputs_.emplace(Key, Run.InputPath);
+    return std::nullopt;
+}
+
+void Batch::Add(const std::string& Track) {
+    const RunSettings Run = SettingsFor(Track);
+    if (auto Refused = Refusal(Run, Track)) {
+        Plans_.push_back(std::move(*Refused));
+        return;
+    }
+    Plans_.push_back({Result::Failed, {}, std::optional<std::size_t>(Runs_.size())});
+    Runs_.push_back(Run);
+}
+
+std::vector<Result> Batch::Finish() {
+    std::vector<Result> Results;
+    std::size_t Said = 0;
+    // Every decided track up to the next run, then that run's result, in the order given.
+    const auto SayDecided = [&] {
+        for (; Said < Plans_.size() && !Plans_[Said].Run; ++Said) {
+            if (!Plans_[Said].Message.empty()) {
+                Say(Plans_[Said].Message);
             }
-            return Result::Skipped;
+            Results.push_back(Plans_[Said].Decided);
         }
-        if (!Options_.Force && IsRegularFile(Output)) {
-            Say("output track " + QuotedName(Output) +
-                " already exists; use --force to replace it");
-            return Result::Failed;
-        }
-    }
-    const TrackResult Done{Run.InputPath, Output, ConversionRun(Run)};
-    const RunOutcome Outcome = Done.Result.Outcome;
-    if (!Run.OutputToStandardOutput &&
-        (Outcome == RunOutcome::Finished || Outcome == RunOutcome::Stopped)) {
-        if (const auto Written = IdentityOf(Output)) {
-            Outputs_.push_back(*Written);
-        }
-    }
-    return Report(Done);
+    };
+    SayDecided();
+    ListRun Runs(Runs_);
+    Runs.Run([&](std::size_t, const TrackResult& Done) {
+        ++Said;
+        Results.push_back(Report(Done));
+        SayDecided();
+    });
+    SayDecided();
+    return Results;
 }
 
 Result Batch::Report(const TrackResult& Done) {
@@ -155,24 +207,15 @@ std::string OutputPathFor(const std::string& Track, const BatchOptions& Options)
 int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,
                   const std::string& Program, std::ostream& Messages) {
     Batch Calls(Options, Program, Messages);
-    std::size_t Converted = 0, Copied = 0, Failed = 0, Skipped = 0;
     for (const auto& Track : Tracks) {
-        switch (Calls.Convert(Track)) {
-            case Result::Converted:
-                ++Converted;
-                break;
-            case Result::Copied:
-                ++Copied;
-                break;
-            case Result::Failed:
-                ++Failed;
-                break;
-            case Result::Skipped:
-                ++Skipped;
-                break;
-            case Result::Repeated:
-                break;
-        }
+        Calls.Add(Track);
+    }
+    std::size_t Converted = 0, Copied = 0, Failed = 0, Skipped = 0;
+    for (const Result Each : Calls.Finish()) {
+        Converted += Each == Result::Converted;
+        Copied += Each == Result::Copied;
+        Failed += Each == Result::Failed;
+        Skipped += Each == Result::Skipped;
     }
     if (Options.Verbose) {
         const std::size_t All = Converted + Copied + Failed + Skipped;

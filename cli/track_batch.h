@@ -1,5 +1,5 @@
-// Converting tracks one after another, as the command line asks, with a message for each that
-// did not simply finish.
+// Converting the tracks the command line names, several at once, with a message for each that
+// did not simply finish, in the order given.
 #pragma once
 
 #include <ostream>
@@ -33,7 +33,8 @@ enum BatchStatus : int {
 // or beside Track.
 std::string OutputPathFor(const std::string& Track, const BatchOptions& Options);
 
-// Converts every track, one run each, writing messages to Messages as "<Program>: <message>".
+// Converts every track, one run each and several at once, writing messages to Messages as
+// "<Program>: <message>" in the order of Tracks.
 // "-" is standard input, converted to standard output. A track that fails never stops the
 // others; a track given twice is converted once, and no output written by this call is written
 // again. Returns a BatchStatus.

@@ -52,7 +52,8 @@ ReadFunction WatchedReader(ReadFunction Read, const RunProgress& Progress, std::
     };
 }
 
-RunResult Convert(const RunSettings& Settings, const RunProgress& Progress) {
+RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
+                  FolderFlushes* FlushLater) {
     RunResult Result;
     if (Settings.InputPath == Settings.OutputPath &&
         Settings.InputFromStandardInput == Settings.OutputToStandardOutput) {
@@ -75,12 +76,13 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress) {
     Writer.Flush();
     const std::uint64_t Size = Files.Input->Size();
     const CommitResult Committed = Files.Output->Commit(
-        [&](RunStage Stage) { return !Progress || Progress(Stage, Size, Size); });
+        [&](RunStage Stage) { return !Progress || Progress(Stage, Size, Size); }, FlushLater);
     if (!Committed.Placed) {
         Result.Outcome = RunOutcome::Cancelled;
         return Result;
     }
     Result.NotOnDisk = Committed.NotOnDisk;
+    Result.FolderFlush = Committed.FlushLater;
     Result.Outcome = Removal.Outcome;
     Result.PairsInserted = Removal.PairsInserted;
     Result.TogglesReplaced = Removal.TogglesReplaced;
@@ -108,10 +110,11 @@ Failure DescribeFailure(const std::exception_ptr& Thrown, const std::string& Inp
 
 }  // namespace
 
-RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress) {
+RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress,
+                        FolderFlushes* FlushLater) {
     RunResult Result;
     try {
-        return Convert(Settings, Progress);
+        return Convert(Settings, Progress, FlushLater);
     } catch (const RunCancelled&) {
         Result.Outcome = RunOutcome::Cancelled;
     } catch (...) {

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "conversion/failure.h"
+#include "conversion/folder_flushes.h"
 #include "conversion/settings.h"
 
 namespace quellmark {
@@ -25,6 +27,9 @@ struct RunResult {
     // For Finished and Stopped: the output's folder could not be flushed to disk, so the new
     // track is in place but may not survive a crash.
     std::optional<Failure> NotOnDisk;
+    // The flush of the output's folder, where a list put it off: until it is done, the track is
+    // in place but its name may not survive a crash.
+    std::shared_ptr<const DeferredFlush> FolderFlush;
     std::uint64_t PairsInserted = 0;    // icon-toggle pairs inserted after the preamble
     std::uint64_t TogglesReplaced = 0;  // recorded icon toggles replaced
 };
@@ -35,6 +40,8 @@ struct RunResult {
 // Finished otherwise. Failed when a file operation fails or memory runs out: any earlier file
 // at the output path is then left as it was. Cancelled when Progress asked to end: the earlier
 // file is left as it was and nothing is written. Throws nothing.
-RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress = {});
+// With FlushLater, the flush of the output's folder is put off to it (see FolderFlushes).
+RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress = {},
+                        FolderFlushes* FlushLater = nullptr);
 
 }  // namespace quellmark

@@ -11,6 +11,7 @@
 
 #include "conversion/failure.h"
 #include "conversion/file_identity.h"
+#include "conversion/folder_flushes.h"
 #include "conversion/settings.h"
 #include "conversion/track_reader.h"
 #include "conversion/track_writer.h"
@@ -26,6 +27,7 @@ using CommitGate = std::function<bool(RunStage Stage)>;
 struct CommitResult {
     bool Placed = false;
     std::optional<Failure> NotOnDisk;
+    std::shared_ptr<const DeferredFlush> FlushLater;  // the folder's flush, where put off
 };
 
 // The input track, open for reading.
@@ -50,8 +52,8 @@ class OutputTrackFile {
     // the rename (Placing); where it says no, nothing is put in place. Throws TrackFileError;
     // the earlier file is then untouched. Once the file is in place, a folder that cannot be
     // flushed to disk is no longer a failure of the run: it is returned, since the track may
-    // not survive a crash.
-    virtual CommitResult Commit(const CommitGate& GoOn) = 0;
+    // not survive a crash. With Later, the folder's flush is put off to it.
+    virtual CommitResult Commit(const CommitGate& GoOn, FolderFlushes* Later) = 0;
 };
 
 struct TrackFiles {

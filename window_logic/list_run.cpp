@@ -2,56 +2,129 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "conversion/output_name.h"
 #include "conversion/path_syntax.h"
 
 namespace quellmark {
+namespace {
 
-ListRun::ListRun(std::vector<RunSettings> Runs) : Runs_(std::move(Runs)) {
-    Now_.Tracks = Runs_.size();
+// Tracks whose results wait for one flush of their folders: few enough that a result comes
+// soon after its track, many enough that the flushes cost little.
+constexpr std::size_t BatchSize = 64;
+
+// Flushes wait on the disk rather than on the processor: a few more threads than cores.
+std::size_t PoolSize() {
+    return std::clamp<std::size_t>(2 * std::thread::hardware_concurrency(), 2, 8);
 }
 
-void ListRun::Run() {
+bool IsStream(const RunSettings& Run) {
+    return Run.InputFromStandardInput || Run.OutputToStandardOutput;
+}
+
+}  // namespace
+
+ListRun::ListRun(std::vector<RunSettings> Runs, std::size_t Workers)
+    : Runs_(std::move(Runs)), Workers_(Workers == 0 ? PoolSize() : Workers) {
+    Now_.Tracks = Runs_.size();
+    Read_.assign(Runs_.size(), 0);
+    for (const auto& Each : Runs_) {
+        Results_.push_back({Each.InputPath, Each.OutputPath, {}});
+    }
+}
+
+void ListRun::Run(const std::function<void(std::size_t, const TrackResult&)>& Done) {
     for (const auto& Each : Runs_) {
         std::error_code Error;
-        const auto Size = std::filesystem::file_size(FilesystemPathOf(Each.InputPath), Error);
+        const auto Size = IsStream(Each)
+                              ? 0
+                              : std::filesystem::file_size(FilesystemPathOf(Each.InputPath), Error);
         Sizes_.push_back(Error ? 0 : Size);
         Now_.BytesInAll += Sizes_.back();
     }
-    for (std::size_t At = 0; At < Runs_.size(); ++At) {
-        TrackResult Done{Runs_[At].InputPath, Runs_[At].OutputPath, {}};
-        if (StopAsked_) {
-            Done.Started = false;
-            Done.Result.Outcome = RunOutcome::Cancelled;
-        } else {
-            {
-                const std::lock_guard Held(Guard_);
-                Now_.Current = At;
-                Now_.Stage = RunStage::Converting;
-                Now_.Stoppable = true;
-            }
-            Done.Result = ConversionRun(
-                Runs_[At], [this, At](RunStage Stage, std::uint64_t Read, std::uint64_t) {
-                    return Watch(At, Stage, Read);
-                });
+    for (std::size_t Begin = 0; Begin < Runs_.size();) {
+        // A stream goes alone; the others in batches.
+        std::size_t End = Begin + 1;
+        while (!IsStream(Runs_[Begin]) && End < Runs_.size() && End - Begin < BatchSize &&
+               !IsStream(Runs_[End])) {
+            ++End;
         }
-        Results_.push_back(std::move(Done));
-        const std::lock_guard Held(Guard_);
-        BytesBefore_ += Sizes_[At];
-        Now_.BytesDone = BytesBefore_;
+        RunBatch(Begin, End);
+        for (; Begin < End; ++Begin) {
+            if (Done) {
+                Done(Begin, Results_[Begin]);
+            }
+        }
     }
+}
+
+void ListRun::RunBatch(std::size_t Begin, std::size_t End) {
+    FolderFlushes Flushes;
+    Next_ = Begin;
+    const auto Work = [&] {
+        for (std::size_t At; (At = Next_++) < End;) {
+            RunOne(At, Flushes);
+        }
+    };
+    std::vector<std::thread> Pool;
+    for (std::size_t Worker = 1; Worker < std::min(Workers_, End - Begin); ++Worker) {
+        Pool.emplace_back(Work);
+    }
+    Work();
+    for (auto& Each : Pool) {
+        Each.join();
+    }
+    // The names are on disk only now: a folder that could not be flushed is said of its tracks.
+    Flushes.FlushAll();
+    for (std::size_t At = Begin; At < End; ++At) {
+        RunResult& Result = Results_[At].Result;
+        if (Result.FolderFlush && Result.FolderFlush->Failed) {
+            Result.NotOnDisk = Result.FolderFlush->Failed;
+        }
+    }
+}
+
+void ListRun::RunOne(std::size_t At, FolderFlushes& Flushes) {
+    TrackResult& Done = Results_[At];
+    if (StopAsked_) {
+        Done.Started = false;
+        Done.Result.Outcome = RunOutcome::Cancelled;
+        return;
+    }
+    {
+        const std::lock_guard Held(Guard_);
+        Now_.Current = At;
+        Now_.Stage = RunStage::Converting;
+        Now_.Stoppable = true;
+    }
+    Done.Result = ConversionRun(
+        Runs_[At],
+        [this, At](RunStage Stage, std::uint64_t Read, std::uint64_t) {
+            return Watch(At, Stage, Read);
+        },
+        &Flushes);
+    const std::lock_guard Held(Guard_);
+    Now_.BytesDone += Sizes_[At] - std::min(Read_[At], Sizes_[At]);
+    Read_[At] = Sizes_[At];
 }
 
 bool ListRun::Watch(std::size_t At, RunStage Stage, std::uint64_t Read) {
     const std::lock_guard Held(Guard_);
-    Now_.Stage = Stage;
-    Now_.BytesDone = BytesBefore_ + std::min(Read, Sizes_[At]);
+    Read = std::min(Read, Sizes_[At]);
+    Now_.BytesDone += Read - std::min(Read, Read_[At]);
+    Read_[At] = std::max(Read, Read_[At]);
+    if (At == Now_.Current) {
+        Now_.Stage = Stage;
+    }
     if (StopAsked_) {
         return false;
     }
-    // Past this answer the earlier output is replaced: Stop can no longer keep it.
-    Now_.Stoppable = Stage != RunStage::Placing;
+    // Past this answer the earlier output is replaced: Stop can no longer keep it. In a list
+    // it still keeps the tracks that have not got that far.
+    if (At == Now_.Current) {
+        Now_.Stoppable = Stage != RunStage::Placing || Runs_.size() > 1;
+    }
     return true;
 }
 
@@ -63,9 +136,9 @@ ListProgress ListRun::Progress() const {
 std::string ProgressLabel(const ListRun& Run, const ListProgress& Now, const ShowFunction& Show) {
     const std::string Name = FileNameOf(Run.Track(Now.Current).InputPath);
     const std::string Output = Show(FileNameOf(Run.Track(Now.Current).OutputPath));
-    std::string Label = !Now.Stoppable                      ? "Putting " + Output + " in place"
-                        : Now.Stage == RunStage::Converting ? "Converting " + Show(Name)
-                                                            : "Saving " + Output + " to disk";
+    std::string Label = Now.Stage == RunStage::Placing   ? "Putting " + Output + " in place"
+                        : Now.Stage == RunStage::Saving ? "Saving " + Output + " to disk"
+                                                        : "Converting " + Show(Name);
     if (Now.Tracks > 1) {
         Label += " (track " + std::to_string(Now.Current + 1) + " of " +
                  std::to_string(Now.Tracks) + ")";

@@ -1,10 +1,13 @@
-// A list of conversions run on the caller's thread (a worker thread in the windows), with
-// progress that any thread may read and a Stop that ends the track under way at once, up to the
-// moment its new file takes the output's name.
+// A list of conversions: several tracks in flight at once on a small pool of threads, each
+// converted the same safe way as a single run, the flush of each output folder done once for a
+// handful of tracks instead of once per track; progress that any thread may read, and a Stop
+// that ends every track in flight at its next step, up to the moment its new file takes the
+// output's name, and starts no other.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -17,19 +20,22 @@ namespace quellmark {
 struct ListProgress {
     std::size_t Tracks = 0;
     std::size_t Current = 0;  // the track started last, from 0
-    RunStage Stage = RunStage::Converting;
-    bool Stoppable = true;         // false once the track is being put in place
+    RunStage Stage = RunStage::Converting;  // of that track
+    bool Stoppable = true;  // false while a single track is being put in place
     std::uint64_t BytesDone = 0;   // of every track
     std::uint64_t BytesInAll = 0;  // the sizes of every track, as they were at the start
 };
 
 class ListRun {
   public:
-    explicit ListRun(std::vector<RunSettings> Runs);
+    // Workers is how many tracks are in flight at once; 0 sizes the pool to the machine.
+    explicit ListRun(std::vector<RunSettings> Runs, std::size_t Workers = 0);
 
-    // Converts every track, until Stop. Call once.
-    void Run();
-    // From any thread: the track under way ends at its next step, and no other starts.
+    // Converts every track, until Stop; a track that reads from or writes to a standard stream
+    // runs alone. Done, when given, receives each track's result in the order given, on the
+    // caller's thread, once that track and every one before it is done. Call once.
+    void Run(const std::function<void(std::size_t At, const TrackResult& Done)>& Done = {});
+    // From any thread: the tracks in flight end at their next step, and no other starts.
     void Stop() { StopAsked_ = true; }
     // From any thread, while Run runs.
     ListProgress Progress() const;
@@ -42,15 +48,19 @@ class ListRun {
     const std::vector<TrackResult>& Results() const { return Results_; }
 
   private:
+    void RunBatch(std::size_t Begin, std::size_t End);
+    void RunOne(std::size_t At, FolderFlushes& Flushes);
     bool Watch(std::size_t At, RunStage Stage, std::uint64_t Read);
 
     std::vector<RunSettings> Runs_;
+    std::size_t Workers_;
     std::vector<std::uint64_t> Sizes_;
+    std::vector<std::uint64_t> Read_;
     std::vector<TrackResult> Results_;
     std::atomic<bool> StopAsked_{false};
+    std::atomic<std::size_t> Next_{0};
     mutable std::mutex Guard_;
     ListProgress Now_;
-    std::uint64_t BytesBefore_ = 0;  // of the tracks done
 };
 
 // What a progress display says: the track started last and, in a list, which of how many;

@@ -10,6 +10,7 @@
 
 #include "conversion/failure.h"
 #include "conversion/posix/file_attributes.h"
+#include "conversion/posix/folder_flushes_posix.h"
 #include "conversion/posix/leftovers.h"
 #include "conversion/temporary_name.h"
 
@@ -213,7 +214,7 @@ void OutputFile::MoveIntoPlace() {
     }
 }
 
-CommitResult OutputFile::Commit(const CommitGate& GoOn) {
+CommitResult OutputFile::Commit(const CommitGate& GoOn, FolderFlushes* Later) {
     const std::string& Path = Target_.Path;
     if (!GoOn(RunStage::Saving)) {
         return {};
@@ -249,7 +250,16 @@ CommitResult OutputFile::Commit(const CommitGate& GoOn) {
         Committed_ = true;
         Cleanup_.Forget();
     }
-    return {true, SyncFolder()};
+    if (Later != nullptr && Target_.Entry.FolderReadable) {
+        struct stat Folder {};
+        if (::fstat(Target_.Entry.Folder.Get(), &Folder) == 0) {
+            return {true, std::nullopt,
+                    Later->System().Defer(Target_.Entry.Folder.Get(), IdentityOf(Folder),
+                                          {FailedStep::FlushFolder, Target_.Path,
+                                           Target_.Entry.FolderPath, {}})};
+        }
+    }
+    return {true, SyncFolder(), nullptr};
 }
 
 // The new name survives a crash only once the folder is on disk as well.

@@ -34,8 +34,8 @@ class OutputFile {
     // syncs the folder, asking GoOn before the sync and before the move. A file that took a new
     // name meanwhile is replaced only where the target allows replacing. Throws
     // TrackFileError; the target is untouched unless the move happened. A folder that cannot be
-    // synced after the move is returned.
-    CommitResult Commit(const CommitGate& GoOn);
+    // synced after the move is returned. With Later, the folder's sync is put off to it.
+    CommitResult Commit(const CommitGate& GoOn, FolderFlushes* Later);
 
   private:
     void CheckRoom(std::uint64_t ExpectedSize) const;

@@ -99,7 +99,9 @@ class PosixOutputTrackFile final : public OutputTrackFile {
     PosixOutputTrackFile(OutputTarget Target, std::uint64_t ExpectedSize)
         : Path_(Target.Path), File_(std::move(Target), ExpectedSize) {}
     WriteFunction Writer() override { return DescriptorWriter(File_.Descriptor(), Path_); }
-    CommitResult Commit(const CommitGate& GoOn) override { return File_.Commit(GoOn); }
+    CommitResult Commit(const CommitGate& GoOn, FolderFlushes* Later) override {
+        return File_.Commit(GoOn, Later);
+    }
 
   private:
     std::string Path_;
@@ -111,7 +113,9 @@ class StandardOutputTrackFile final : public OutputTrackFile {
   public:
     explicit StandardOutputTrackFile(std::string Name) : Name_(std::move(Name)) {}
     WriteFunction Writer() override { return DescriptorWriter(STDOUT_FILENO, Name_); }
-    CommitResult Commit(const CommitGate&) override { return {true, std::nullopt}; }
+    CommitResult Commit(const CommitGate&, FolderFlushes*) override {
+        return {true, std::nullopt, nullptr};
+    }
 
   private:
     std::string Name_;

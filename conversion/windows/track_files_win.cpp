@@ -199,7 +199,9 @@ class StandardOutputTrackFile final : public OutputTrackFile {
     explicit StandardOutputTrackFile(std::string Name)
         : Stream_(GetStdHandle(STD_OUTPUT_HANDLE)), Name_(std::move(Name)) {}
     WriteFunction Writer() override { return GatheringWriter(Stream_, Name_, Gathered_); }
-    CommitResult Commit(const CommitGate&) override { return {true, std::nullopt}; }
+    CommitResult Commit(const CommitGate&, FolderFlushes*) override {
+        return {true, std::nullopt, nullptr};
+    }
 
   private:
     HANDLE Stream_;
@@ -232,7 +234,7 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
 
     // The flush, which takes most of a long track's commit, runs while the file would still
     // delete itself if the program were killed; the mark is cleared only for the rename.
-    CommitResult Commit(const CommitGate& GoOn) override {
+    CommitResult Commit(const CommitGate& GoOn, FolderFlushes*) override {
         if (!GoOn(RunStage::Saving)) {
             return {};
         }
@@ -254,7 +256,7 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         MoveIntoPlace();
         Committed_ = true;
         Temporary_.Close();
-        return {true, std::nullopt};
+        return {true, std::nullopt, nullptr};
     }
 
   private:
