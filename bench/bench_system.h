@@ -3,6 +3,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quellmark::bench {
 
@@ -21,5 +23,17 @@ double RunPeakMegabytes(const std::filesystem::path& Input, const std::filesyste
 bool RunOneIfAsked(int argc, char** argv);
 
 unsigned long ProcessId();
+
+// Runs Command (the program first) in Folder and waits for it; false when it could not start.
+bool RunProgram(const std::vector<std::string>& Command, const std::filesystem::path& Folder);
+
+// The floor for converting many files: each of Files (names in From) copied into To, then
+// flushed to disk as a copy program and one flush of the folder would (cp and sync -f on
+// Linux; a copy and a flush of each file on Windows, which has no folder flush).
+bool CopyFilesSynced(const std::vector<std::string>& Files, const std::filesystem::path& From,
+                     const std::filesystem::path& To);
+
+// Every file of every disk flushed, so that a round starts with nothing waiting to be written.
+void FlushDisks();
 
 }  // namespace quellmark::bench

@@ -50,4 +50,37 @@ unsigned long ProcessId() {
     return static_cast<unsigned long>(::getpid());
 }
 
+bool RunProgram(const std::vector<std::string>& Command, const std::filesystem::path& Folder) {
+    const pid_t Child = fork();
+    if (Child == 0) {
+        std::vector<char*> Words;
+        for (const auto& Word : Command) {
+            Words.push_back(const_cast<char*>(Word.c_str()));
+        }
+        Words.push_back(nullptr);
+        // Its messages would drown the figures.
+        const int Quiet = open("/dev/null", O_WRONLY);
+        dup2(Quiet, STDERR_FILENO);
+        if (chdir(Folder.c_str()) == 0) {
+            execvp(Words[0], Words.data());
+        }
+        _exit(127);
+    }
+    int Status = 0;
+    waitpid(Child, &Status, 0);
+    return WIFEXITED(Status) && WEXITSTATUS(Status) != 127;
+}
+
+bool CopyFilesSynced(const std::vector<std::string>& Files, const std::filesystem::path& From,
+                     const std::filesystem::path& To) {
+    std::vector<std::string> Copy = {"cp"};
+    Copy.insert(Copy.end(), Files.begin(), Files.end());
+    Copy.push_back(To.string());
+    return RunProgram(Copy, From) && RunProgram({"sync", "-f", To.string()}, From);
+}
+
+void FlushDisks() {
+    ::sync();
+}
+
 }  // namespace quellmark::bench

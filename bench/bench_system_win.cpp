@@ -9,6 +9,7 @@
 
 #include "bench/bench_system.h"
 #include "conversion/run.h"
+#include "windows_text/windows_text.h"
 
 namespace quellmark::bench {
 
@@ -68,5 +69,39 @@ bool RunOneIfAsked(int argc, char** argv) {
 unsigned long ProcessId() {
     return GetCurrentProcessId();
 }
+
+bool RunProgram(const std::vector<std::string>& Command, const std::filesystem::path& Folder) {
+    std::wstring Line;
+    for (const auto& Word : Command) {
+        Line += (Line.empty() ? L"\"" : L" \"") + WideText(Word) + L"\"";
+    }
+    STARTUPINFOW Startup{};
+    Startup.cb = sizeof Startup;
+    PROCESS_INFORMATION Process{};
+    if (!CreateProcessW(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        Folder.wstring().c_str(), &Startup, &Process)) {
+        return false;
+    }
+    WaitForSingleObject(Process.hProcess, INFINITE);
+    CloseHandle(Process.hThread);
+    CloseHandle(Process.hProcess);
+    return true;
+}
+
+bool CopyFilesSynced(const std::vector<std::string>& Files, const std::filesystem::path& From,
+                     const std::filesystem::path& To) {
+    bool Ok = true;
+    for (const auto& Name : Files) {
+        const auto Copy = To / Name;
+        Ok = Ok && CopyFileW((From / Name).wstring().c_str(), Copy.wstring().c_str(), FALSE);
+        const HANDLE File = CreateFileW(Copy.wstring().c_str(), GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        Ok = Ok && File != INVALID_HANDLE_VALUE && FlushFileBuffers(File);
+        CloseHandle(File);
+    }
+    return Ok;
+}
+
+void FlushDisks() {}
 
 }  // namespace quellmark::bench

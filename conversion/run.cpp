@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <thread>
 
 #include "conversion/icon_removal.h"
 #include "conversion/track_files.h"
@@ -67,8 +68,11 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
     }
     const std::size_t BufferSize = BufferSizeFor(Files.Input->Size());
     LineEnds Ends;
+    // A long track is read ahead on a second core while the pass works on the block before.
+    const bool Ahead =
+        Files.Input->Size() > 4 * BufferSize && std::thread::hardware_concurrency() > 1;
     TrackReader Reader(WatchedReader(Files.Input->Reader(), Progress, Files.Input->Size(), Ends),
-                       BufferSize);
+                       BufferSize, Ahead);
     TrackWriter Writer(Files.Output->Writer(), Settings.OutputPath, BufferSize);
     TrackPass Pass(Reader, Writer);
     const IconRemoval Removal =

@@ -1,10 +1,14 @@
 // Reading the input track in blocks, with no copy: the bytes are looked at where they were read.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 namespace quellmark {
 
@@ -12,11 +16,16 @@ namespace quellmark {
 // TrackFileError with the system's reason.
 using ReadFunction = std::function<std::size_t(char* Buffer, std::size_t Size)>;
 
-// The reader owns one block of BlockSize bytes and never grows it.
+// The reader owns one block of BlockSize bytes and never grows it; reading ahead, it owns two.
 class TrackReader {
   public:
-    // Reads through Read: a file of the system's file layer, or memory (the fuzzer's).
-    TrackReader(ReadFunction Read, std::size_t BlockSize);
+    // Reads through Read: a file of the system's file layer, or memory (the fuzzer's). With
+    // Ahead, a thread of its own reads the next block while the current one is worked on: Read
+    // is then called on that thread.
+    TrackReader(ReadFunction Read, std::size_t BlockSize, bool Ahead = false);
+    TrackReader(const TrackReader&) = delete;
+    TrackReader& operator=(const TrackReader&) = delete;
+    ~TrackReader();
 
     // The bytes read and not yet consumed; valid until the next RefillIfEmpty.
     std::string_view Buffered() const { return {Block_.get() + Begin_, End_ - Begin_}; }
@@ -41,6 +50,8 @@ class TrackReader {
     std::size_t End_ = 0;
     bool AtEnd_ = false;
     std::function<void()> BeforeReuse_;
+    struct ReadAhead;
+    std::unique_ptr<ReadAhead> Ahead_;
 };
 
 }  // namespace quellmark

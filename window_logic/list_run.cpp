@@ -14,9 +14,10 @@ namespace {
 // soon after its track, many enough that the flushes cost little.
 constexpr std::size_t BatchSize = 64;
 
-// Flushes wait on the disk rather than on the processor: a few more threads than cores.
+// Flushes wait on the disk rather than on the processor: more threads than cores, so that the
+// disk takes several flushes in one go (8 measured best on two cores and a virtual disk).
 std::size_t PoolSize() {
-    return std::clamp<std::size_t>(2 * std::thread::hardware_concurrency(), 2, 8);
+    return std::clamp<std::size_t>(4 * std::thread::hardware_concurrency(), 4, 8);
 }
 
 bool IsStream(const RunSettings& Run) {
@@ -136,7 +137,7 @@ ListProgress ListRun::Progress() const {
 std::string ProgressLabel(const ListRun& Run, const ListProgress& Now, const ShowFunction& Show) {
     const std::string Name = FileNameOf(Run.Track(Now.Current).InputPath);
     const std::string Output = Show(FileNameOf(Run.Track(Now.Current).OutputPath));
-    std::string Label = Now.Stage == RunStage::Placing   ? "Putting " + Output + " in place"
+    std::string Label = Now.Stage == RunStage::Placing  ? "Putting " + Output + " in place"
                         : Now.Stage == RunStage::Saving ? "Saving " + Output + " to disk"
                                                         : "Converting " + Show(Name);
     if (Now.Tracks > 1) {

@@ -134,10 +134,11 @@ std::string GenerateTrack(std::mt19937& Random) {
     return Track;
 }
 
-// Runs the pass over Input in memory, reading blocks of BlockSize; the writer takes at most
-// BlockSize + 3 bytes a call, so that every flush meets short writes.
+// Runs the pass over Input in memory, reading blocks of BlockSize, ahead on a thread of its own
+// where asked; the writer takes at most BlockSize + 3 bytes a call, so that every flush meets
+// short writes.
 std::string RunWithBlocks(const std::string& Input, IconState State, CommandType Command,
-                          std::size_t BlockSize, RunOutcome& Outcome) {
+                          std::size_t BlockSize, RunOutcome& Outcome, bool Ahead = false) {
     std::string_view Left = Input;
     std::string Output;
     TrackReader Reader(
@@ -147,7 +148,7 @@ std::string RunWithBlocks(const std::string& Input, IconState State, CommandType
             Left.remove_prefix(Count);
             return Count;
         },
-        BlockSize);
+        BlockSize, Ahead);
     TrackWriter Writer(
         [&Output, BlockSize](const WritePiece* Pieces, int Count) {
             std::size_t Written = 0;
@@ -203,6 +204,35 @@ TEST(TrackWriter, AWriteThatTakesNothingMeansTheDiskIsFull) {
     }
 }
 
+// A read that fails ahead of the pass fails the pass where it would have used the block, with
+// the file and the reason, whichever block it is.
+TEST(TrackReader, AFailureReadAheadComesToThePass) {
+    for (const int FailingBlock : {1, 2, 5}) {
+        SCOPED_TRACE(FailingBlock);
+        int Reads = 0;
+        TrackReader Reader(
+            [&](char* Buffer, std::size_t Size) -> std::size_t {
+                if (++Reads == FailingBlock) {
+                    ThrowFileError(FailedStep::ReadInput, "in.trk", EIO);
+                }
+                std::fill_n(Buffer, Size, 'x');
+                return Size;
+            },
+            8, true);
+        int Blocks = 0;
+        try {
+            while (Reader.RefillIfEmpty()) {
+                Reader.Consume(Reader.Buffered().size());
+                ++Blocks;
+            }
+            ADD_FAILURE() << "the failure was lost";
+        } catch (const TrackFileError& Error) {
+            EXPECT_EQ(Error.Failed().Why, Reason::FromErrno(EIO));
+        }
+        EXPECT_EQ(Blocks, FailingBlock - 1);
+    }
+}
+
 TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
     std::mt19937 Random(20261208);
     const std::size_t BlockSizes[] = {1, 2, 3, 5, 16, 61, 4096};
@@ -217,6 +247,11 @@ TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
             RunOutcome Outcome{};
             ASSERT_EQ(RunWithBlocks(Input, State, Command, BlockSize, Outcome), Expected);
             ASSERT_EQ(Outcome, ExpectedOutcome);
+            // Read ahead, the blocks change places under the pass: the same bytes all the same.
+            if (BlockSize >= 16) {
+                ASSERT_EQ(RunWithBlocks(Input, State, Command, BlockSize, Outcome, true), Expected);
+                ASSERT_EQ(Outcome, ExpectedOutcome);
+            }
         }
     }
 }

@@ -6,14 +6,15 @@
 //
 //   odd_fs BACKING MOUNTPOINT [--casefold | --casefold-lower] [--refuse-chmod]
 //          [--file-mode=OCTAL] [--create-mode=OCTAL] [--slow] [--hang-reads] [--fail-close]
-//          [--flip-links]
+//          [--flip-links] [--slow-flush]
 //
 // --casefold matches names as exFAT does, upper-casing each character (so final sigma and
 // sigma are one); --casefold-lower lower-cases them instead (so the Kelvin sign and k are
 // one). --file-mode reports that mode for every regular file; --create-mode creates every file
 // with that mode, whatever was asked; --slow waits 20 ms before each read; --hang-reads never
 // answers a read; --fail-close fails the close of a file written to with EIO; --flip-links
-// answers each look at a link whose target is "A|B" with A and B in turn. It runs in the
+// answers each look at a link whose target is "A|B" with A and B in turn; --slow-flush takes
+// 10 ms over each flush of a file or a folder to disk, as a slow stick does. It runs in the
 // foreground until it is unmounted.
 #define FUSE_USE_VERSION 31
 #include <dirent.h>
@@ -43,6 +44,7 @@ struct Options {
     bool HangReads = false;
     bool FailClose = false;
     bool FlipLinks = false;
+    bool SlowFlush = false;
     bool RefuseChmod = false;
     mode_t FileMode = 0;
     mode_t CreateMode = 0;
@@ -197,7 +199,20 @@ int Release(const char*, fuse_file_info* File) {
 }
 
 int Sync(const char*, int, fuse_file_info* File) {
+    if (Settings.SlowFlush) {
+        ::usleep(10000);
+    }
     return Result(::fsync(static_cast<int>(File->fh)));
+}
+
+int SyncFolder(const char* Path, int, fuse_file_info*) {
+    if (Settings.SlowFlush) {
+        ::usleep(10000);
+    }
+    const int Folder = ::open(BackingPath(Path).c_str(), O_RDONLY | O_DIRECTORY);
+    const int Synced = Result(::fsync(Folder));
+    ::close(Folder);
+    return Synced;
 }
 
 int Rename(const char* From, const char* To, unsigned int Flags) {
@@ -261,6 +276,8 @@ int main(int argc, char** argv) {
             Settings.HangReads = true;
         } else if (Option == "--fail-close") {
             Settings.FailClose = true;
+        } else if (Option == "--slow-flush") {
+            Settings.SlowFlush = true;
         } else if (Option == "--flip-links") {
             Settings.FlipLinks = true;
         } else if (Option == "--slow") {
@@ -285,6 +302,7 @@ int main(int argc, char** argv) {
     Operations.flush = Flush;
     Operations.readlink = ReadLink;
     Operations.fsync = Sync;
+    Operations.fsyncdir = SyncFolder;
     Operations.rename = Rename;
     Operations.link = Link;
     Operations.unlink = Unlink;
@@ -296,8 +314,9 @@ int main(int argc, char** argv) {
     Operations.utimens = SetTimes;
     Operations.statfs = FileSystemStatus;
     std::vector<char*> Arguments = {argv[0], argv[2], const_cast<char*>("-f")};
-    // One thread, so that calls come in order; a hung read must not hold up the others.
-    if (!Settings.HangReads) {
+    // One thread, so that calls come in order; a hung read must not hold up the others, and a
+    // slow disk takes several flushes at once.
+    if (!Settings.HangReads && !Settings.SlowFlush) {
         Arguments.push_back(const_cast<char*>("-s"));
     } else {
         Arguments.push_back(const_cast<char*>("-omax_threads=8"));

@@ -446,6 +446,32 @@ TEST_F(Presenting, AListCountsTheBytesOfEveryTrack) {
     EXPECT_EQ(ProgressPermille(Now), 1000);
 }
 
+// Several in flight at once, a long track first and a missing one among them: every result in
+// the order given, each told as soon as it and those before it are done, none stopped by
+// another's failure.
+TEST_F(Presenting, AListInFlightSaysEveryResultInOrder) {
+    std::string Long;
+    while (Long.size() < (4u << 20)) {
+        Long += "  1520 17 4 0\r\n";
+    }
+    WriteFile(Directory / "long.trk", MakeTrack(Long));
+    std::vector<RunSettings> Runs;
+    for (const char* Name : {"long.trk", "a.trk", "none.trk", "b.trk", "short.trk"}) {
+        Runs.push_back({Directory / Name, Directory / ("NoIcons_" + std::string(Name))});
+    }
+    ListRun Five(Runs, 3);
+    std::vector<std::size_t> Told;
+    std::vector<RunOutcome> Outcomes;
+    Five.Run([&](std::size_t At, const TrackResult& Done) {
+        Told.push_back(At);
+        Outcomes.push_back(Done.Result.Outcome);
+    });
+    EXPECT_EQ(Told, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(Outcomes, (std::vector<RunOutcome>{RunOutcome::Finished, RunOutcome::Finished,
+                                                 RunOutcome::Failed, RunOutcome::Finished,
+                                                 RunOutcome::Stopped}));
+}
+
 #ifndef _WIN32
 TEST_F(Presenting, ALinkToNothingIsThereAndNotMissing) {
     std::filesystem::create_symlink("none.trk", Directory / "dangling.trk");
