@@ -59,10 +59,15 @@ package: build
 # The engine against two plain copies of a 200 MB track, on tmpfs and on disk, then its peak
 # memory and speed on odd tracks. BENCH_ARGS="megabytes rounds" changes the track and rounds.
 BENCH_ARGS ?= 200 15
+# A list of small tracks on disk ("tracks rounds"), and on a folder with a slow flush where root
+# can mount the tests' FUSE filesystem.
+LIST_BENCH_ARGS ?= 1000 9
 bench: build
 	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS) /dev/shm
 	$(BUILD_DIR)/bench/conversion_bench $(BENCH_ARGS) $(or $(TMPDIR),/tmp)
 	$(BUILD_DIR)/bench/conversion_bench odd /dev/shm
+	$(BUILD_DIR)/bench/list_bench $(BUILD_DIR)/cli/quellmark-convert $(LIST_BENCH_ARGS) \
+	    $(or $(TMPDIR),/tmp) $(BUILD_DIR)/tests/odd_fs
 
 # quellmark.exe, quellmark-convert.exe, their installer and zip, and the tests for 64-bit
 # Windows, cross-built with MinGW-w64; the tests run under Wine in a private prefix inside the
@@ -88,6 +93,8 @@ test-windows: windows build
 bench-windows: export WINDOWS_BUILD_DIR = $(WINDOWS_DIR)
 bench-windows: windows
 	scripts/wine-run $(WINDOWS_DIR)/bench/conversion_bench.exe $(BENCH_ARGS)
+	scripts/wine-run $(WINDOWS_DIR)/bench/list_bench.exe \
+	    $(WINDOWS_DIR)/cli/quellmark-convert.exe $(LIST_BENCH_ARGS)
 
 # Every C++ file as .clang-format has it.
 format-check:

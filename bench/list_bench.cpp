@@ -95,7 +95,7 @@ void CompareWithCopy(const std::string& Converter, std::size_t Count, int Rounds
     fs::remove_all(Folder);
     std::printf("%zu tracks of 5-60 KB in %s, %d rounds, %zu converted\n", Count,
                 Place.string().c_str(), Rounds, Converted);
-    std::printf("copy, then the folder flushed:  median %7.1f ms\n", Median(Copies) * 1e3);
+    std::printf("copy, flushed to disk:          median %7.1f ms\n", Median(Copies) * 1e3);
     std::printf("quellmark-convert -d:           median %7.1f ms\n", Median(Runs) * 1e3);
     std::printf("list / copy:                    %.2f  (goal: at most 1.50)\n",
                 Median(Runs) / Median(Copies));
