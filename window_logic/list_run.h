@@ -19,11 +19,11 @@ namespace quellmark {
 
 struct ListProgress {
     std::size_t Tracks = 0;
-    std::size_t Current = 0;  // the track started last, from 0
+    std::size_t Current = 0;                // the track started last, from 0
     RunStage Stage = RunStage::Converting;  // of that track
-    bool Stoppable = true;  // false while a single track is being put in place
-    std::uint64_t BytesDone = 0;   // of every track
-    std::uint64_t BytesInAll = 0;  // the sizes of every track, as they were at the start
+    bool Stoppable = true;                  // false while a single track is being put in place
+    std::uint64_t BytesDone = 0;            // of every track
+    std::uint64_t BytesInAll = 0;           // the sizes of every track, as they were at the start
 };
 
 class ListRun {

@@ -20,8 +20,8 @@ void FolderFlushes::FlushAll() {
 }
 
 std::shared_ptr<const DeferredFlush> FolderFlushes::Folders::Defer(int Folder,
-                                                                  const FileIdentity& Identity,
-                                                                  const Failure& IfFailed) {
+                                                                   const FileIdentity& Identity,
+                                                                   const Failure& IfFailed) {
     const std::lock_guard Held(Guard_);
     for (auto& Each : Waiting_) {
         if (Each.Identity == Identity) {

@@ -254,9 +254,9 @@ CommitResult OutputFile::Commit(const CommitGate& GoOn, FolderFlushes* Later) {
         struct stat Folder {};
         if (::fstat(Target_.Entry.Folder.Get(), &Folder) == 0) {
             return {true, std::nullopt,
-                    Later->System().Defer(Target_.Entry.Folder.Get(), IdentityOf(Folder),
-                                          {FailedStep::FlushFolder, Target_.Path,
-                                           Target_.Entry.FolderPath, {}})};
+                    Later->System().Defer(
+                        Target_.Entry.Folder.Get(), IdentityOf(Folder),
+                        {FailedStep::FlushFolder, Target_.Path, Target_.Entry.FolderPath, {}})};
         }
     }
     return {true, SyncFolder(), nullptr};

@@ -289,10 +289,7 @@ TEST_F(OddSystem, HungOrFaultyFoldersNeitherTrapNorFool) {
         const OddFolder Odd(Back, Mount, Row.Options);
         ASSERT_TRUE(Odd.Mounted());
         EXPECT_EQ(test::InChild([&] {
-                      if (Row.WithoutProc &&
-                          (unshare(CLONE_NEWNS) != 0 ||
-                           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                           umount2("/proc", MNT_DETACH) != 0)) {
+                      if (Row.WithoutProc && !test::LeaveProc()) {
                           return std::string("no private /proc");
                       }
                       return Report(Run(Row.Input, Row.Output), Reason);
@@ -319,9 +316,7 @@ TEST_F(OddSystem, WorksWithoutProc) {
     }
     fs::create_symlink("../earlier.trk", Directory / "chain/c40");
     const std::string Result = test::InChild([&] {
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            umount2("/proc", MNT_DETACH) != 0) {
+        if (!test::LeaveProc()) {
             return std::string("no private /proc");
         }
         std::string Reports;
@@ -498,9 +493,7 @@ TEST_F(OddSystem, WaitsForWhatOnlyTakesTime) {
         // Without /proc the input is opened again by its path, and the lease must be waited
         // for there too.
         EXPECT_EQ(test::InChild([&] {
-                      if (unshare(CLONE_NEWNS) != 0 ||
-                          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                          umount2("/proc", MNT_DETACH) != 0) {
+                      if (!test::LeaveProc()) {
                           return std::string("no private /proc");
                       }
                       return Report(Run(Directory / "in.trk", Directory / "earlier.trk"), Reason);

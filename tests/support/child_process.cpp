@@ -1,5 +1,7 @@
 #include "tests/support/child_process.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +42,12 @@ std::string Child::Wait() {
     waitpid(Process_, &Status_, 0);
     Process_ = -1;
     return Report;
+}
+
+bool LeaveProc() {
+    return unshare(CLONE_NEWNS) == 0 &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           umount2("/proc", MNT_DETACH) == 0;
 }
 
 std::string InChild(const std::function<std::string()>& Work) {

@@ -27,6 +27,10 @@ class Child {
     int Status_ = 0;
 };
 
+// In a child: /proc unmounted in a mount namespace of its own, as in a chroot or a small
+// container. False where no namespace can be made (not root).
+bool LeaveProc();
+
 // Runs Work in a child process and returns what it returned; empty if the child died first.
 std::string InChild(const std::function<std::string()>& Work);
 
