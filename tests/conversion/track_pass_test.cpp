@@ -1,12 +1,6 @@
 // The block reader and the fast toggle search against a plain line-by-line model of the
 // conversion, on generated tracks and at block sizes that split lines everywhere.
 #include <gtest/gtest.h>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +14,7 @@
 #include "conversion/icon_removal.h"
 #include "conversion/notable_bytes.h"
 #include "conversion/tokenizer.h"
+#include "tests/support/page_end_bytes.h"
 #include "tests/support/track_head.h"
 #include "tests/support/track_lines.h"
 
@@ -256,48 +251,10 @@ TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
     }
 }
 
-// Bytes that end where readable memory ends, so that a scan reading past them faults.
-class BytesAtPageEnd {
-  public:
-#ifdef _WIN32
-    BytesAtPageEnd() {
-        SYSTEM_INFO System{};
-        GetSystemInfo(&System);
-        Page_ = System.dwPageSize;
-        Memory_ = static_cast<char*>(
-            VirtualAlloc(nullptr, 2 * Page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD Old = 0;
-        VirtualProtect(Memory_ + Page_, Page_, PAGE_NOACCESS, &Old);
-    }
-    ~BytesAtPageEnd() {
-        VirtualFree(Memory_, 0, MEM_RELEASE);
-    }
-#else
-    BytesAtPageEnd() {
-        Page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-        Memory_ = static_cast<char*>(
-            mmap(nullptr, 2 * Page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        mprotect(Memory_ + Page_, Page_, PROT_NONE);
-    }
-    ~BytesAtPageEnd() {
-        munmap(Memory_, 2 * Page_);
-    }
-#endif
-    std::string_view Place(const std::string& Bytes) {
-        char* Start = Memory_ + Page_ - Bytes.size();
-        std::copy(Bytes.begin(), Bytes.end(), Start);
-        return {Start, Bytes.size()};
-    }
-
-  private:
-    std::size_t Page_ = 0;
-    char* Memory_ = nullptr;
-};
-
 TEST_P(EachByteScan, FindsWhatTheByteLoopFindsAndReadsNoFurther) {
     std::mt19937 Random(8122026);
     const std::string Pieces[] = {" 279 ", " 27", "9 ", "\r\n", "\r", "\n", "x", " ", "279"};
-    BytesAtPageEnd Memory;
+    PageEndBytes Memory;
     for (int Round = 0; Round < 3000; ++Round) {
         std::string Bytes;
         while (Bytes.size() < static_cast<std::size_t>(Round % 300)) {
