@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
-#include <span>
 #include <utility>
 
 #include "win32_window/dpi.h"
@@ -12,6 +10,7 @@
 #include "win32_window/popup.h"
 #include "win32_window/progress_window.h"
 #include "win32_window/report_box.h"
+#include "window_logic/track_arguments.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {
@@ -123,16 +122,8 @@ LRESULT MainWindow::Receive(UINT Message, WPARAM Wide, LPARAM Long) {
             DropFiles(reinterpret_cast<HDROP>(Wide));
             return 0;
         case WM_COPYDATA: {
-            // A later start's tracks: UTF-8 paths, each ended by a NUL.
             const auto* Data = reinterpret_cast<const COPYDATASTRUCT*>(Long);
-            const std::string Bytes(static_cast<const char*>(Data->lpData), Data->cbData);
-            std::vector<std::string> Tracks;
-            for (std::size_t At = 0; At < Bytes.size();) {
-                const std::size_t End = std::min(Bytes.find('\0', At), Bytes.size());
-                Tracks.push_back(Bytes.substr(At, End - At));
-                At = End + 1;
-            }
-            GatherTracks(Tracks);
+            GatherTracks(UnpackedTracks({static_cast<const char*>(Data->lpData), Data->cbData}));
             return TRUE;
         }
         case WM_TIMER:
@@ -274,24 +265,8 @@ void MainWindow::Command(ControlId Id, int Code) {
     }
 }
 
-// The choice of the option group's selected option; Fallback's when none is selected.
-template <typename Option, typename Choice>
-Choice Chosen(HWND Window, std::span<const Option> Options, Choice Option::*Member,
-              Choice Fallback) {
-    for (const auto& Each : Options) {
-        if (IsDlgButtonChecked(Window, IdOf(Each.Id)) == BST_CHECKED) {
-            return Each.*Member;
-        }
-    }
-    return Fallback;
-}
-
-IconState MainWindow::ChosenIconState() const {
-    return Chosen(Window_, IconStateOptions(), &IconStateOption::State, IconState::Off);
-}
-
-CommandType MainWindow::ChosenCommand() const {
-    return Chosen(Window_, CommandOptions(), &CommandOption::Command, CommandType::UseNullCommand);
+bool MainWindow::IsChecked(ControlId Option) const {
+    return IsDlgButtonChecked(Window_, IdOf(Option)) == BST_CHECKED;
 }
 
 // A field being typed in keeps its text and caret; a single name is read from its end, where
@@ -341,7 +316,7 @@ bool MainWindow::Confirm(const Report& Question) {
 }
 
 void MainWindow::ShowSummary(const Report& Summary) {
-    quellmark::ShowSummary(Window_, Summary.Headline, Summary.Lines, Summary.Failed);
+    quellmark::ShowSummary(Window_, Summary.Headline, Summary.InSight, Summary.Lines);
 }
 
 // The work goes on in a thread of its own, so that the window paints and Stop answers at once;

@@ -36,8 +36,7 @@ class MainWindow : public MainView {
     bool Navigate(MSG& Message);
 
     // MainView
-    IconState ChosenIconState() const override;
-    CommandType ChosenCommand() const override;
+    bool IsChecked(ControlId Option) const override;
     void ShowFields(const FieldsShown& Fields) override;
     std::vector<std::string> AskForTracks(const std::string& Last) override;
     std::string AskForOutput(const std::string& Last) override;

@@ -57,10 +57,7 @@ bool HandOver(const std::vector<std::string>& Tracks) {
     if (Running == nullptr) {
         return false;
     }
-    std::string Bytes;
-    for (const auto& Track : Tracks) {
-        Bytes += Track + '\0';
-    }
+    std::string Bytes = quellmark::PackedTracks(Tracks);
     COPYDATASTRUCT Data{0, static_cast<DWORD>(Bytes.size()), Bytes.data()};
     SendMessageW(Running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data));
     SetForegroundWindow(Running);

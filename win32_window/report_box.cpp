@@ -9,7 +9,6 @@ namespace quellmark {
 namespace {
 
 constexpr int ConvertId = IDOK, CancelId = IDCANCEL;
-constexpr std::size_t FailuresInSight = 5;
 
 struct Box {
     std::wstring Text;
@@ -31,10 +30,10 @@ LRESULT CALLBACK Procedure(HWND Window, UINT Message, WPARAM Wide, LPARAM Long) 
     return DefWindowProcW(Window, Message, Wide, Long);
 }
 
-std::wstring Joined(const std::vector<std::string>& Lines, std::size_t Count, const wchar_t* Mark) {
+std::wstring Joined(const std::vector<std::string>& Lines) {
     std::wstring Text;
-    for (std::size_t At = 0; At < Lines.size() && At < Count; ++At) {
-        Text += (Text.empty() ? L"" : L"\r\n") + std::wstring(Mark) + WideText(Lines[At]);
+    for (const auto& Line : Lines) {
+        Text += (Text.empty() ? L"" : L"\r\n") + WideText(Line);
     }
     return Text;
 }
@@ -121,24 +120,20 @@ void ShowMessage(HWND Owner, const std::string& Text) {
 bool Confirm(HWND Owner, const std::string& Question, const std::vector<std::string>& Details) {
     Box Shown;
     Shown.Text = WideText(Question);
-    Shown.List = Joined(Details, Details.size(), L"");
+    Shown.List = Joined(Details);
     Shown.Question = true;
     return ShowBox(Owner, Shown) == ConvertId;
 }
 
-void ShowSummary(HWND Owner, const std::string& Headline, const std::vector<std::string>& Details,
-                 std::size_t Failed) {
+void ShowSummary(HWND Owner, const std::string& Headline, const std::vector<std::string>& InSight,
+                 const std::vector<std::string>& Details) {
     Box Shown;
     Shown.Text = WideText(Headline);
-    if (Failed > 0) {
-        // Each marked, so that a reason that wraps is not taken for the next track.
-        Shown.Text += L"\r\n\r\n" + Joined(Details, std::min(Failed, FailuresInSight), L"\x2022 ");
-        if (Failed > FailuresInSight) {
-            Shown.Text += L"\r\n\x2026 and " + std::to_wstring(Failed - FailuresInSight) + L" more";
-        }
+    if (!InSight.empty()) {
+        Shown.Text += L"\r\n\r\n" + Joined(InSight);
     }
-    Shown.List = Joined(Details, Details.size(), L"");
-    Shown.Warning = Failed > 0;
+    Shown.List = Joined(Details);
+    Shown.Warning = !InSight.empty();
     ShowBox(Owner, Shown);
 }
 

@@ -16,9 +16,9 @@ void ShowMessage(HWND Owner, const std::string& Text);
 // "Convert".
 bool Confirm(HWND Owner, const std::string& Question, const std::vector<std::string>& Details);
 
-// Headline with the counts, the first Failed of Details in sight with a warning sign, and every
-// line of Details in a list below; one OK button.
-void ShowSummary(HWND Owner, const std::string& Headline, const std::vector<std::string>& Details,
-                 std::size_t Failed);
+// Headline with the counts, InSight (the first failures) below it with a warning sign where
+// there are any, and every line of Details in a list below; one OK button.
+void ShowSummary(HWND Owner, const std::string& Headline, const std::vector<std::string>& InSight,
+                 const std::vector<std::string>& Details);
 
 }  // namespace quellmark

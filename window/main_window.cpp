@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
-#include <span>
 
 #include "window/message_sink.h"
 #include "window/run_progress.h"
@@ -209,23 +208,8 @@ QLineEdit* Main::Field(ControlId Id) const {
     return static_cast<QLineEdit*>(Control(Id));
 }
 
-// The choice of the option group's selected option, the first one's when none is selected.
-template <typename Option>
-auto Chosen(const Main& Window, std::span<const Option> Options, auto Choice) {
-    for (const auto& Each : Options) {
-        if (static_cast<QRadioButton*>(Window.Control(Each.Id))->isChecked()) {
-            return std::invoke(Choice, Each);
-        }
-    }
-    return std::invoke(Choice, Options.front());
-}
-
-IconState Main::ChosenIconState() const {
-    return Chosen(*this, IconStateOptions(), &IconStateOption::State);
-}
-
-CommandType Main::ChosenCommand() const {
-    return Chosen(*this, CommandOptions(), &CommandOption::Command);
+bool Main::IsChecked(ControlId Option) const {
+    return static_cast<QRadioButton*>(Control(Option))->isChecked();
 }
 
 // A field being typed in keeps its text and cursor; a list is read from its start, a single
@@ -272,8 +256,8 @@ bool Main::Confirm(const Report& Question) {
 }
 
 void Main::ShowSummary(const Report& Summary) {
-    Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.Lines),
-                          static_cast<int>(Summary.Failed));
+    Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.InSight),
+                          Lines(Summary.Lines));
 }
 
 // The work goes on in a thread of its own, so that the window paints and Stop answers at once;

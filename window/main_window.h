@@ -33,8 +33,7 @@ class Main : public QWidget, public MainView {
     QWidget* Control(ControlId Id) const { return Controls_.at(Id); }
 
     // MainView
-    IconState ChosenIconState() const override;
-    CommandType ChosenCommand() const override;
+    bool IsChecked(ControlId Option) const override;
     void ShowFields(const FieldsShown& Fields) override;
     std::vector<std::string> AskForTracks(const std::string& Last) override;
     std::string AskForOutput(const std::string& Last) override;

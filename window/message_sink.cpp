@@ -16,7 +16,6 @@ namespace {
 
 constexpr QChar ZeroWidthSpace(0x200B);
 constexpr int LongestUnbrokenRun = 40;
-constexpr int FailuresInSight = 5;
 
 // A box no narrower than this keeps "Quellmark" whole in the title bar of any window manager.
 int TitleWidth(const QWidget& Box) {
@@ -110,18 +109,10 @@ bool MessageBoxSink::Confirm(QWidget* Owner, const QString& Question, const QStr
 }
 
 void MessageBoxSink::ShowSummary(QWidget* Owner, const QString& Headline,
-                                 const QStringList& Details, int Failed) {
-    // The first failures in sight, each marked, so that a reason that wraps is not taken for
-    // the next track; all of them, and every other track, in the list below.
-    QStringList Sight;
-    for (const auto& Line : Details.mid(0, std::min(Failed, FailuresInSight))) {
-        Sight << QStringLiteral("\u2022 ") + Line;
-    }
-    if (Failed > FailuresInSight) {
-        Sight << QDialogButtonBox::tr("\u2026 and %1 more").arg(Failed - FailuresInSight);
-    }
+                                 const QStringList& InSight, const QStringList& Details) {
     QDialog Box(Owner);
-    BuildListBox(Box, Headline, Sight.join(QLatin1Char('\n')), Details, Failed > 0, false);
+    BuildListBox(Box, Headline, InSight.join(QLatin1Char('\n')), Details, !InSight.isEmpty(),
+                 false);
     Show(Box);
 }
 

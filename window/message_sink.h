@@ -17,10 +17,10 @@ class MessageSink {
     // Asks Question, with Details (one line each) in a list below it; true when the user
     // chooses Convert. Cancel is the default.
     virtual bool Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) = 0;
-    // The end of a list: Headline with the counts, a line per track below it, the first
-    // Failed of them failures, shown with a warning sign.
-    virtual void ShowSummary(QWidget* Owner, const QString& Headline, const QStringList& Details,
-                             int Failed) = 0;
+    // The end of a list: Headline with the counts, InSight (the first failures) below it with a
+    // warning sign where there are any, and a line per track in a list.
+    virtual void ShowSummary(QWidget* Owner, const QString& Headline, const QStringList& InSight,
+                             const QStringList& Details) = 0;
 };
 
 // A modal box titled "Quellmark" with the text and one OK button, no icon. A question or a
@@ -30,8 +30,8 @@ class MessageBoxSink : public MessageSink {
   public:
     void ShowMessage(QWidget* Owner, const QString& Text) override;
     bool Confirm(QWidget* Owner, const QString& Question, const QStringList& Details) override;
-    void ShowSummary(QWidget* Owner, const QString& Headline, const QStringList& Details,
-                     int Failed) override;
+    void ShowSummary(QWidget* Owner, const QString& Headline, const QStringList& InSight,
+                     const QStringList& Details) override;
 
     // Called with each box just before it is shown, for tests that look at the real box.
     std::function<void(QDialog&)> BeforeShow;

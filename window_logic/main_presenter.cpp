@@ -107,7 +107,8 @@ void MainPresenter::RemoveIconsPressed() {
     if (Running_ != nullptr) {
         return;
     }
-    auto Runs = Selection_.Runs(View_.ChosenIconState(), View_.ChosenCommand());
+    const auto IsChecked = [this](ControlId Option) { return View_.IsChecked(Option); };
+    auto Runs = Selection_.Runs(ChosenIconState(IsChecked), ChosenCommand(IsChecked));
     if (Selection_.IsList()) {
         const Report Question = ListQuestion(Runs, Files_.Exists, Show_);
         if (!Question.Lines.empty() && !View_.Confirm(Question)) {

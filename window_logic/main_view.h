@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/settings.h"
 #include "window_logic/run_words.h"
+#include "window_logic/window_layout.h"
 
 namespace quellmark {
 
@@ -28,8 +28,8 @@ class MainView {
   public:
     virtual ~MainView() = default;
 
-    virtual IconState ChosenIconState() const = 0;
-    virtual CommandType ChosenCommand() const = 0;
+    // Whether the option is selected.
+    virtual bool IsChecked(ControlId Option) const = 0;
     virtual void ShowFields(const FieldsShown& Fields) = 0;
 
     // The open dialog on Last, taking one track or several; none when cancelled.

@@ -11,6 +11,8 @@
 namespace quellmark {
 namespace {
 
+constexpr std::size_t FailuresInSight = 5;
+
 std::string Count(std::size_t Number, const char* What) {
     return std::to_string(Number) + " " + What;
 }
@@ -193,7 +195,13 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
                        ")");
     }
     Report Summary;
-    Summary.Failed = Failed.size();
+    for (std::size_t At = 0; At < Failed.size() && At < FailuresInSight; ++At) {
+        Summary.InSight.push_back("\u2022 " + Failed[At]);
+    }
+    if (Failed.size() > FailuresInSight) {
+        Summary.InSight.push_back("\u2026 and " + std::to_string(Failed.size() - FailuresInSight) +
+                                  " more");
+    }
     Summary.Headline = CountsText(Converted.size(), Copied.size(), Failed.size());
     if (!Stopped.empty()) {
         Summary.Headline += ", " + Count(Stopped.size(), "stopped");

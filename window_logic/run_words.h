@@ -62,7 +62,9 @@ std::string CountsText(std::size_t Converted, std::size_t Copied, std::size_t Fa
 struct Report {
     std::string Headline;
     std::vector<std::string> Lines;
-    std::size_t Failed = 0;  // the first lines that are failures
+    // The first failures, to be shown in sight with a warning sign, each marked so that a reason
+    // that wraps is not taken for the next track; then how many more the lines hold.
+    std::vector<std::string> InSight;
 };
 
 // After a list: every track's result, and the names left out of it.

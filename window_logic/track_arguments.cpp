@@ -1,5 +1,7 @@
 #include "window_logic/track_arguments.h"
 
+#include <algorithm>
+
 #include "conversion/path_syntax.h"
 
 namespace quellmark {
@@ -22,6 +24,24 @@ WindowCommandLine SplitWindowCommandLine(const std::vector<std::string>& Words) 
         }
     }
     return Line;
+}
+
+std::string PackedTracks(const std::vector<std::string>& Tracks) {
+    std::string Bytes;
+    for (const auto& Track : Tracks) {
+        Bytes += Track + '\0';
+    }
+    return Bytes;
+}
+
+std::vector<std::string> UnpackedTracks(const std::string& Bytes) {
+    std::vector<std::string> Tracks;
+    for (std::size_t At = 0; At < Bytes.size();) {
+        const std::size_t End = std::min(Bytes.find('\0', At), Bytes.size());
+        Tracks.push_back(Bytes.substr(At, End - At));
+        At = End + 1;
+    }
+    return Tracks;
 }
 
 TrackArguments ReadTrackArguments(const std::vector<std::string>& Arguments,

@@ -16,6 +16,11 @@ struct WindowCommandLine {
 };
 WindowCommandLine SplitWindowCommandLine(const std::vector<std::string>& Words);
 
+// Tracks handed from a later start of the window program to the one running, as bytes: each
+// name ended by a NUL, which no name holds.
+std::string PackedTracks(const std::vector<std::string>& Tracks);
+std::vector<std::string> UnpackedTracks(const std::string& Bytes);
+
 // What the window program says of itself and its TRACK arguments in its help.
 extern const char* const WindowProgramPurpose;
 extern const char* const WindowProgramTracks;

@@ -140,6 +140,26 @@ std::span<const CommandOption> CommandOptions() {
     return Commands;
 }
 
+namespace {
+
+template <typename Option>
+const Option& CheckedOf(std::span<const Option> Options,
+                        const std::function<bool(ControlId)>& IsChecked) {
+    const auto Found =
+        std::ranges::find_if(Options, [&](const Option& Each) { return IsChecked(Each.Id); });
+    return Found != Options.end() ? *Found : Options.front();
+}
+
+}  // namespace
+
+IconState ChosenIconState(const std::function<bool(ControlId)>& IsChecked) {
+    return CheckedOf(IconStateOptions(), IsChecked).State;
+}
+
+CommandType ChosenCommand(const std::function<bool(ControlId)>& IsChecked) {
+    return CheckedOf(CommandOptions(), IsChecked).Command;
+}
+
 std::string CaptionOf(IconState State) {
     for (const auto& Each : IconStates) {
         if (Each.State == State) {

@@ -4,6 +4,7 @@
 // quellmark-convert --help takes its captions from it.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -82,6 +83,11 @@ struct CommandOption {
 // In the order the window asks them which one is chosen; the first is the default.
 std::span<const IconStateOption> IconStateOptions();
 std::span<const CommandOption> CommandOptions();
+
+// The icon state and the command of the options IsChecked says are selected; the first
+// option's where none of a group is.
+IconState ChosenIconState(const std::function<bool(ControlId)>& IsChecked);
+CommandType ChosenCommand(const std::function<bool(ControlId)>& IsChecked);
 
 // The captions of the options that choose State and Command, as the screen shows them.
 std::string CaptionOf(IconState State);

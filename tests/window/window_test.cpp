@@ -63,7 +63,8 @@ class RecordingSink : public MessageSink {
         Messages << (QStringList{Question} + Details).join('\n');
         return true;
     }
-    void ShowSummary(QWidget*, const QString& Headline, const QStringList& Details, int) override {
+    void ShowSummary(QWidget*, const QString& Headline, const QStringList&,
+                     const QStringList& Details) override {
         Messages << (QStringList{Headline} + Details).join('\n');
     }
     QStringList Messages;
@@ -158,8 +159,8 @@ class WindowTest : public QObject {
         QCOMPARE(Dialog->Prepared, 1);
         QVERIFY(InputField()->text().isEmpty());
         QVERIFY(OutputField()->text().isEmpty());
-        QCOMPARE(Window->ChosenIconState(), IconState::Off);
-        QCOMPARE(Window->ChosenCommand(), CommandType::Views);
+        QVERIFY(Window->IsChecked(ControlId::optIconStateOff));
+        QVERIFY(Window->IsChecked(ControlId::optViews));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdRemoveIcons"));
     }
 
@@ -233,7 +234,7 @@ class WindowTest : public QObject {
         Off->setFocus();
         QTest::keyClick(Off, Qt::Key_Down);
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optIconStateLow"));
-        QCOMPARE(Window->ChosenIconState(), IconState::Low);
+        QVERIFY(Window->IsChecked(ControlId::optIconStateLow));
     }
 
     // Each option the user clicks reaches the run.
@@ -355,7 +356,7 @@ class WindowTest : public QObject {
         Press("cmdRemoveIcons");
         QTRY_VERIFY_WITH_TIMEOUT(!Window->isVisible(), 30000);
         QVERIFY(Progress->Shown >= 1);
-        QCOMPARE(Window->ChosenIconState(), IconState::Off);
+        QVERIFY(Window->IsChecked(ControlId::optIconStateOff));
         QVERIFY(Sink->Messages.isEmpty());
         QCOMPARE(ReadFile(Path("NoIcons_a.trk")), QByteArray("earlier"));
     }
@@ -456,7 +457,8 @@ class WindowTest : public QObject {
                               {QStringLiteral("/t/NoIcons_a.trk")}),
                  Converts);
         Real.ShowSummary(Window.get(), QStringLiteral("1 converted, 1 failed"),
-                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")}, 1);
+                         {QStringLiteral("\u2022 b.trk: failed")},
+                         {QStringLiteral("b.trk: failed"), QStringLiteral("a.trk: converted")});
         QCOMPARE(Seen, QStringList({"Quellmark;Convert these 2 tracks?;Convert|Cancel*;"
                                     "/t/NoIcons_a.trk",
                                     "Quellmark;|1 converted, 1 failed|• b.trk: failed;OK*;"

@@ -2,6 +2,7 @@
 // fields, words, and the presenter driven through a fake window as a user would drive it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "tests/support/test_files.h"
 #include "window_logic/main_presenter.h"
 #include "window_logic/run_words.h"
+#include "window_logic/track_arguments.h"
 #include "window_logic/window_layout.h"
 
 namespace quellmark {
@@ -39,11 +41,8 @@ std::string RowName(const testing::TestParamInfo<Row>& Info) {
     return Name;
 }
 
-#ifdef _WIN32
-const std::string Root = "C:\\tracks\\";
-#else
-const std::string Root = "/tracks/";
-#endif
+const bool WindowsPaths = PreferredSeparator() == '\\';
+const std::string Root = WindowsPaths ? "C:\\tracks\\" : "/tracks/";
 const char Sep = PreferredSeparator();
 
 // The layout the window was drawn with; the views are built from the table and checked
@@ -95,6 +94,42 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutRow{"cmdExit", "Bail Out", {5040, 3840, 1455, 375}, 12, 15}),
     RowName<LayoutRow>);
 
+using TrackNames = std::vector<std::string>;
+
+class HandOver : public testing::TestWithParam<TrackNames> {};
+
+TEST_P(HandOver, TracksArriveAsTheyLeft) {
+    EXPECT_EQ(UnpackedTracks(PackedTracks(GetParam())), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(, HandOver,
+                         testing::Values(TrackNames{}, TrackNames{"a.trk", ""},
+                                         TrackNames{"Spuren \u00fc/\u00dcbung.trk", "b c.trk"}));
+
+struct ChoiceRow {
+    const char* Name;
+    std::vector<ControlId> Checked;
+    IconState State;
+    CommandType Command;
+};
+
+class OptionChoice : public testing::TestWithParam<ChoiceRow> {};
+
+TEST_P(OptionChoice, TheCheckedOptionsChooseTheRun) {
+    const auto IsChecked = [](ControlId Id) { return std::ranges::count(GetParam().Checked, Id); };
+    EXPECT_EQ(ChosenIconState(IsChecked), GetParam().State);
+    EXPECT_EQ(ChosenCommand(IsChecked), GetParam().Command);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , OptionChoice,
+    testing::Values(ChoiceRow{"none checked", {}, IconState::Off, CommandType::Views},
+                    ChoiceRow{"the last of each group",
+                              {ControlId::optIconStateFull, ControlId::optUseNullCommand},
+                              IconState::Full,
+                              CommandType::UseNullCommand}),
+    RowName<ChoiceRow>);
+
 struct PathRow {
     const char* Name;
     std::string Got;
@@ -127,17 +162,18 @@ std::vector<PathRow> PathRows() {
         PathRow{"no file address", LocalPathOfFileUrl("https://example.org/a.trk"), ""},
         PathRow{"full path", IsFullPath(Root + "a.trk") ? "full" : "relative", "full"},
         PathRow{"relative path", IsFullPath("a.trk") ? "full" : "relative", "relative"}};
-#ifdef _WIN32
-    Rows.insert(
-        Rows.end(),
-        {PathRow{"backslashes", OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk"},
-         PathRow{"a drive's working folder", OutputPathFor("C:a.trk"), "C:NoIcons_a.trk"},
-         PathRow{"a drive's root", FolderNameOf("C:\\x.trk"), "C:\\"},
-         PathRow{"file address with a drive", LocalPathOfFileUrl("file:///C:/a.trk"), "C:/a.trk"}});
-#else
-    Rows.push_back(PathRow{"a backslash is a letter", OutputPathFor("back\\slash.trk"),
-                           "NoIcons_back\\slash.trk"});
-#endif
+    if (WindowsPaths) {
+        Rows.insert(
+            Rows.end(),
+            {PathRow{"backslashes", OutputPathFor("tracks\\a.trk"), "tracks\\NoIcons_a.trk"},
+             PathRow{"a drive's working folder", OutputPathFor("C:a.trk"), "C:NoIcons_a.trk"},
+             PathRow{"a drive's root", FolderNameOf("C:\\x.trk"), "C:\\"},
+             PathRow{"file address with a drive", LocalPathOfFileUrl("file:///C:/a.trk"),
+                     "C:/a.trk"}});
+    } else {
+        Rows.push_back(PathRow{"a backslash is a letter", OutputPathFor("back\\slash.trk"),
+                               "NoIcons_back\\slash.trk"});
+    }
     return Rows;
 }
 
@@ -324,9 +360,13 @@ TEST(RunWords, ASummaryCountsEveryKindAndPutsFailuresFirst) {
     EXPECT_EQ(Summary.Headline,
               "2 converted, 1 not converted (copied with the icons still on), 2 failed, "
               "1 stopped, 1 not started, 1 skipped");
-    EXPECT_EQ(Summary.Failed, 2u);
+    EXPECT_EQ(Summary.InSight.size(), 2u);
+    EXPECT_EQ(Summary.InSight.front(), "\u2022 " + Summary.Lines.front());
     EXPECT_EQ(Summary.Lines.front(),
               "a.trk: Can't open input track 'a.trk': No such file or directory");
+    const Report Many = SummarizeList(std::vector(7, Done(RunOutcome::Failed)), {}, AsIs);
+    EXPECT_EQ(Many.InSight.size(), 6u);
+    EXPECT_EQ(Many.InSight.back(), "\u2026 and 2 more");
     EXPECT_EQ(Summary.Lines.back(), "NoIcons_b.trk: skipped (already has the NoIcons_ prefix)");
 }
 
@@ -347,8 +387,7 @@ TEST(RunWords, TheQuestionNamesTheOptionsAndOnlyOutputsThatExist) {
 // recorded. Work runs at once, on the test's thread, unless the test holds it back.
 class FakeWindow : public MainView {
   public:
-    IconState ChosenIconState() const override { return State; }
-    CommandType ChosenCommand() const override { return Command; }
+    bool IsChecked(ControlId Option) const override { return std::ranges::count(Checked, Option); }
     void ShowFields(const FieldsShown& Shown) override { Fields = Shown; }
     std::vector<std::string> AskForTracks(const std::string&) override { return OpenAnswer; }
     std::string AskForOutput(const std::string&) override { return SaveAnswer; }
@@ -383,8 +422,7 @@ class FakeWindow : public MainView {
     void Close() override { Closed = true; }
 
     MainPresenter* Presenter = nullptr;
-    IconState State = IconState::Off;
-    CommandType Command = CommandType::Views;
+    std::vector<ControlId> Checked{ControlId::optIconStateOff, ControlId::optViews};
     FieldsShown Fields;
     std::vector<std::string> OpenAnswer;
     std::string SaveAnswer, FolderAnswer;
@@ -472,17 +510,19 @@ TEST_F(Presenting, AListInFlightSaysEveryResultInOrder) {
                                                  RunOutcome::Stopped}));
 }
 
-#ifndef _WIN32
 TEST_F(Presenting, ALinkToNothingIsThereAndNotMissing) {
-    std::filesystem::create_symlink("none.trk", Directory / "dangling.trk");
+    std::error_code Error;
+    std::filesystem::create_symlink("none.trk", Directory / "dangling.trk", Error);
+    if (Error) {
+        GTEST_SKIP() << "no symbolic link can be made here: " << Error.message();
+    }
     EXPECT_TRUE(SystemFileLookup().Exists(Directory / "dangling.trk"));
     EXPECT_FALSE(SystemFileLookup().Exists(Directory / "none.trk"));
 }
-#endif
 
 TEST_F(Presenting, OneTrackIsConvertedAndWhatChangedIsSaid) {
     Presenter.OpenArguments({Directory / "a.trk"});
-    Window.State = IconState::Low;
+    Window.Checked = {ControlId::optIconStateLow, ControlId::optViews};
     Presenter.RemoveIconsPressed();
     EXPECT_EQ(Window.Said,
               std::vector<std::string>{"Finished Processing\n\n'" + (Directory / "NoIcons_a.trk") +
