@@ -97,6 +97,14 @@ std::optional<FileIdentity> DiskFileAt(HANDLE Stream) {
     return Identity;
 }
 
+// Whether a standard stream is File. Wine gives a stream that a Linux shell opened no volume
+// serial, only the file's id; the id alone then decides, which can err only towards a refusal.
+bool IsStreamOf(const std::optional<FileIdentity>& Stream, const FileIdentity& File) {
+    return Stream && (*Stream == File || ((Stream->Volume == 0 || File.Volume == 0) &&
+                                          std::equal(std::begin(Stream->Id), std::end(Stream->Id),
+                                                     std::begin(File.Id))));
+}
+
 // Refuses a folder, a device or a pipe with the words the Linux build uses.
 void CheckRegularFile(HANDLE File, FailedStep Step, const std::string& Path) {
     if (GetFileType(File) != FILE_TYPE_DISK) {
@@ -480,7 +488,8 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings) {
     }
     if (Settings.OutputToStandardOutput) {
         // Appending to the input would read back what was just written, without end.
-        if (InputIdentity && DiskFileAt(GetStdHandle(STD_OUTPUT_HANDLE)) == InputIdentity) {
+        if (InputIdentity &&
+            IsStreamOf(DiskFileAt(GetStdHandle(STD_OUTPUT_HANDLE)), *InputIdentity)) {
             return {};
         }
         Files.Output = std::make_unique<StandardOutputTrackFile>(Settings.OutputPath);
