@@ -350,17 +350,18 @@ INSTANTIATE_TEST_SUITE_P(
     RowName<WordsRow>);
 
 TEST(RunWords, ASummaryCountsEveryKindAndPutsFailuresFirst) {
-    std::vector<TrackResult> Results = {Done(RunOutcome::Finished), Done(RunOutcome::Stopped),
-                                        Done(RunOutcome::Failed), Done(RunOutcome::Cancelled),
-                                        Done(RunOutcome::Finished, {}, false)};
+    std::vector<TrackResult> Results = {
+        Done(RunOutcome::Finished), Done(RunOutcome::Stopped),
+        Done(RunOutcome::Failed),   Done(RunOutcome::Cancelled),
+        Done(RunOutcome::SameFile), Done(RunOutcome::Finished, {}, false)};
     Results.push_back(Done(RunOutcome::Cancelled));
     Results.back().Started = false;
     const Report Summary =
         SummarizeList(Results, {{Root + "NoIcons_b.trk", SkippedTrack::Why::AlreadyOutput}}, AsIs);
     EXPECT_EQ(Summary.Headline,
-              "2 converted, 1 not converted (copied with the icons still on), 2 failed, "
+              "2 converted, 1 not converted (copied with the icons still on), 3 failed, "
               "1 stopped, 1 not started, 1 skipped");
-    EXPECT_EQ(Summary.InSight.size(), 2u);
+    EXPECT_EQ(Summary.InSight.size(), 3u);
     EXPECT_EQ(Summary.InSight.front(), "\u2022 " + Summary.Lines.front());
     EXPECT_EQ(Summary.Lines.front(),
               "a.trk: Can't open input track 'a.trk': No such file or directory");
