@@ -3,7 +3,7 @@
 # typed (a while after the click, when a tooltip shows), "Range Only" and "Time Compression"
 # picked, Remove Icons gives the Linux build's bytes and "Finished Processing"; the Open dialog
 # returns a typed full path; two more starts hand their tracks to the window as one list, whose
-# question Esc answers as Cancel; Bail Out ends it.
+# question Esc and the box's close answer as Cancel; Bail Out ends it.
 #   window_drive.sh QUELLMARK_EXE   (the Linux converter in $QUELLMARK_LINUX_CONVERT)
 set -euo pipefail
 exe=$(realpath "$1")
@@ -111,6 +111,11 @@ xdotool key Escape
 for _ in $(seq 50); do [[ $(count Quellmark) -eq 1 ]] && break; sleep 0.1; done
 sleep 0.5
 [[ ! -f $work/NoIcons_b.trk ]] || fail "Esc in the question converted the list"
+wait_question
+xdotool key alt+F4
+for _ in $(seq 50); do [[ $(count Quellmark) -eq 1 ]] && break; sleep 0.1; done
+sleep 0.5
+[[ ! -f $work/NoIcons_b.trk ]] || fail "closing the question converted the list"
 wait_question
 xdotool key shift+Tab space
 for _ in $(seq 100); do [[ -f $work/NoIcons_b.trk ]] && break; sleep 0.1; done
