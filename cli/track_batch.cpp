@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <optional>
+#include <set>
 
 #include "cli/name_quoting.h"
 #include "conversion/output_name.h"
@@ -56,8 +56,8 @@ class Batch {
     const BatchOptions& Options_;
     const std::string& Program_;
     std::ostream& Messages_;
-    std::vector<FileIdentity> Tracks_;            // converted by this call
-    std::map<std::string, std::string> Outputs_;  // written by this call, and by what
+    std::vector<FileIdentity> Tracks_;  // converted by this call
+    std::set<std::string> Outputs_;     // written by this call
     std::vector<Plan> Plans_;
     std::vector<RunSettings> Runs_;
 };
@@ -110,7 +110,7 @@ std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Tr
                                             ": " + SameFileText());
     }
     const std::string Key = OutputKey(Output);
-    if (const auto Earlier = Outputs_.find(Key); Earlier != Outputs_.end()) {
+    if (Outputs_.contains(Key)) {
         return Decision(Result::Failed, "will not overwrite just-created " + QuotedName(Output) +
                                             " with " + QuotedName(Run.InputPath));
     }
@@ -123,7 +123,7 @@ std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Tr
         return Decision(Result::Failed, "output track " + QuotedName(Output) +
                                             " already exists; use --force to replace it");
     }
-    Outputs_.emplace(Key, Run.InputPath);
+    Outputs_.insert(Key);
     return std::nullopt;
 }
 

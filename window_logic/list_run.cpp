@@ -106,15 +106,18 @@ void ListRun::RunOne(std::size_t At, FolderFlushes& Flushes) {
         },
         &Flushes);
     const std::lock_guard Held(Guard_);
-    Now_.BytesDone += Sizes_[At] - std::min(Read_[At], Sizes_[At]);
-    Read_[At] = Sizes_[At];
+    CountRead(At, Sizes_[At]);
+}
+
+void ListRun::CountRead(std::size_t At, std::uint64_t Read) {
+    Read = std::min(Read, Sizes_[At]);
+    Now_.BytesDone += Read - std::min(Read, Read_[At]);
+    Read_[At] = std::max(Read, Read_[At]);
 }
 
 bool ListRun::Watch(std::size_t At, RunStage Stage, std::uint64_t Read) {
     const std::lock_guard Held(Guard_);
-    Read = std::min(Read, Sizes_[At]);
-    Now_.BytesDone += Read - std::min(Read, Read_[At]);
-    Read_[At] = std::max(Read, Read_[At]);
+    CountRead(At, Read);
     if (At == Now_.Current) {
         Now_.Stage = Stage;
     }

@@ -50,6 +50,8 @@ class ListRun {
   private:
     void RunBatch(std::size_t Begin, std::size_t End);
     void RunOne(std::size_t At, FolderFlushes& Flushes);
+    // Adds what track At has read beyond what was counted before; Guard_ held.
+    void CountRead(std::size_t At, std::uint64_t Read);
     bool Watch(std::size_t At, RunStage Stage, std::uint64_t Read);
 
     std::vector<RunSettings> Runs_;

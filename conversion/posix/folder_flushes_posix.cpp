@@ -9,6 +9,19 @@
 
 namespace quellmark {
 
+namespace {
+
+// Flushes Folder and marks Flush done, with IfFailed and the system's reason if it failed.
+void FlushInto(int Folder, const Failure& IfFailed, DeferredFlush& Flush) {
+    if (::fsync(Folder) != 0 && errno != EINVAL) {
+        Flush.Failed = IfFailed;
+        Flush.Failed->Why = Reason::FromErrno(errno);
+    }
+    Flush.Done = true;
+}
+
+}  // namespace
+
 FolderFlushes::FolderFlushes() : Folders_(std::make_unique<Folders>()) {}
 
 FolderFlushes::~FolderFlushes() {
@@ -36,11 +49,7 @@ std::shared_ptr<const DeferredFlush> FolderFlushes::Folders::Defer(int Folder,
     auto Flush = std::make_shared<DeferredFlush>();
     if (Kept < 0) {
         // No descriptor to keep: flushed at once, as a single run does.
-        Flush->Done = true;
-        if (::fsync(Folder) != 0 && errno != EINVAL) {
-            Flush->Failed = IfFailed;
-            Flush->Failed->Why = Reason::FromErrno(errno);
-        }
+        FlushInto(Folder, IfFailed, *Flush);
         return Flush;
     }
     Waiting_.push_back({FileDescriptor(Kept), Identity, IfFailed, Flush});
@@ -54,11 +63,7 @@ void FolderFlushes::Folders::FlushAll() {
 
 void FolderFlushes::Folders::FlushLocked() {
     for (auto& Each : Waiting_) {
-        if (::fsync(Each.Descriptor.Get()) != 0 && errno != EINVAL) {
-            Each.Flush->Failed = Each.IfFailed;
-            Each.Flush->Failed->Why = Reason::FromErrno(errno);
-        }
-        Each.Flush->Done = true;
+        FlushInto(Each.Descriptor.Get(), Each.IfFailed, *Each.Flush);
     }
     Waiting_.clear();
 }
