@@ -26,8 +26,10 @@ struct Slot {
 };
 Slot Slots[64];
 
-// Steps under way that a signal must let finish.
+// Steps under way that a signal must let finish, and whether one has come: from then on no
+// step starts, so that none begins after the handler has looked.
 std::atomic<int> HeldSteps{0};
+std::atomic<bool> Ending{false};
 
 // The signals whose handler is ours, filled once before the handler is installed.
 sigset_t Handled;
@@ -46,6 +48,7 @@ void WaitForHeldSteps() {
 
 void RemoveNamesAndEnd(int Signal) {
     const int SavedError = errno;
+    Ending.store(true);
     WaitForHeldSteps();
     for (auto& Entry : Slots) {
         int Expected = Ready;
@@ -133,15 +136,33 @@ void InterruptCleanup::Forget() {
 RunSignalsHeld::RunSignalsHeld() {
     std::call_once(HandlersInstalled, InstallHandlers);
     StartWatcher();
-    ::pthread_sigmask(SIG_BLOCK, &Handled, &Previous_);
+    sigset_t Held = Handled;
+    sigaddset(&Held, SIGXFSZ);
+    ::pthread_sigmask(SIG_BLOCK, &Held, &Previous_);
 }
 
 RunSignalsHeld::~RunSignalsHeld() {
+    if (sigismember(&Previous_, SIGXFSZ) == 0) {
+        sigset_t FileSize;
+        sigemptyset(&FileSize);
+        sigaddset(&FileSize, SIGXFSZ);
+        const timespec Now{0, 0};
+        while (::sigtimedwait(&FileSize, nullptr, &Now) == SIGXFSZ) {
+        }
+    }
     ::pthread_sigmask(SIG_SETMASK, &Previous_, nullptr);
 }
 
 InterruptsHeld::InterruptsHeld() {
     ++HeldSteps;
+    // The program is ending: this thread waits for its end rather than start a step the
+    // handler would not see.
+    if (Ending.load()) {
+        --HeldSteps;
+        for (;;) {
+            ::pause();
+        }
+    }
 }
 
 InterruptsHeld::~InterruptsHeld() {

@@ -34,6 +34,10 @@ class InterruptCleanup {
 // do. The handler removes the remembered names and ends the program as the default action
 // would. It is installed, once, only for the signals whose action is still the default one:
 // a program that ignores SIGHUP (nohup) or handles a signal itself keeps doing so.
+// The thread also holds back SIGXFSZ, so that a write past the file size limit fails with
+// EFBIG instead of ending the program; the signal such a write raised is taken back before
+// the thread lets it through again. Only this thread's mask changes: tracks in other threads
+// and the program's own disposition are left as they are.
 class RunSignalsHeld {
   public:
     RunSignalsHeld();
