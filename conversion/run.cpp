@@ -54,14 +54,14 @@ ReadFunction WatchedReader(ReadFunction Read, const RunProgress& Progress, std::
 }
 
 RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
-                  FolderFlushes* FlushLater) {
+                  const ListShares& Shared) {
     RunResult Result;
     if (Settings.InputPath == Settings.OutputPath &&
         Settings.InputFromStandardInput == Settings.OutputToStandardOutput) {
         Result.Outcome = RunOutcome::SameFile;
         return Result;
     }
-    const TrackFiles Files = OpenTrackFiles(Settings);
+    const TrackFiles Files = OpenTrackFiles(Settings, Shared.Sweep);
     if (Files.Output == nullptr) {
         Result.Outcome = RunOutcome::SameFile;
         return Result;
@@ -80,7 +80,8 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
     Writer.Flush();
     const std::uint64_t Size = Files.Input->Size();
     const CommitResult Committed = Files.Output->Commit(
-        [&](RunStage Stage) { return !Progress || Progress(Stage, Size, Size); }, FlushLater);
+        [&](RunStage Stage) { return !Progress || Progress(Stage, Size, Size); },
+        Shared.FlushLater);
     if (!Committed.Placed) {
         Result.Outcome = RunOutcome::Cancelled;
         return Result;
@@ -115,10 +116,10 @@ Failure DescribeFailure(const std::exception_ptr& Thrown, const std::string& Inp
 }  // namespace
 
 RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress,
-                        FolderFlushes* FlushLater) {
+                        const ListShares& Shared) {
     RunResult Result;
     try {
-        return Convert(Settings, Progress, FlushLater);
+        return Convert(Settings, Progress, Shared);
     } catch (const RunCancelled&) {
         Result.Outcome = RunOutcome::Cancelled;
     } catch (...) {

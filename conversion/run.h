@@ -9,6 +9,7 @@
 
 #include "conversion/failure.h"
 #include "conversion/folder_flushes.h"
+#include "conversion/leftover_sweep.h"
 #include "conversion/settings.h"
 
 namespace quellmark {
@@ -34,14 +35,21 @@ struct RunResult {
     std::uint64_t TogglesReplaced = 0;  // recorded icon toggles replaced
 };
 
+// What the runs of one list share: the flushes of their output folders, put off to once for a
+// batch of tracks (see FolderFlushes), and what the sweep of leftovers must know of the list
+// (see LeftoverSweep).
+struct ListShares {
+    FolderFlushes* FlushLater = nullptr;
+    LeftoverSweep* Sweep = nullptr;
+};
+
 // Converts Settings' input into its output. SameFile when both name the same file, as strings
 // or as the system resolves them (nothing is written); Stopped when the input ends before its
 // record section and preamble are through (the output then holds a copy of the input);
 // Finished otherwise. Failed when a file operation fails or memory runs out: any earlier file
 // at the output path is then left as it was. Cancelled when Progress asked to end: the earlier
 // file is left as it was and nothing is written. Throws nothing.
-// With FlushLater, the flush of the output's folder is put off to it (see FolderFlushes).
 RunResult ConversionRun(const RunSettings& Settings, const RunProgress& Progress = {},
-                        FolderFlushes* FlushLater = nullptr);
+                        const ListShares& Shared = {});
 
 }  // namespace quellmark

@@ -3,6 +3,7 @@
 // by the build. Paths are UTF-8 text on every system.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "conversion/failure.h"
 #include "conversion/file_identity.h"
 #include "conversion/folder_flushes.h"
+#include "conversion/leftover_sweep.h"
 #include "conversion/settings.h"
 #include "conversion/track_reader.h"
 #include "conversion/track_writer.h"
@@ -20,6 +22,15 @@ namespace quellmark {
 
 // The identity of the file Path leads to, links followed; none when nothing is there.
 std::optional<FileIdentity> IdentityOf(const std::string& Path);
+
+// How many tracks can be converted at once (at most Wanted, at least one) with the files each
+// holds open, in what the system still lets this process open; and how many files are left
+// besides, to keep folders open for a later flush.
+struct OpenRoom {
+    std::size_t Tracks = 1;
+    std::size_t Spare = 0;
+};
+OpenRoom RoomForTracks(std::size_t Wanted);
 
 // Asked at each step of a commit whether to go on.
 using CommitGate = std::function<bool(RunStage Stage)>;
@@ -66,6 +77,7 @@ struct TrackFiles {
 // other spellings or aliases, or is standard output writing into the input. Throws
 // TrackFileError for an input that is missing, unreadable or no regular file, and for an
 // output that cannot be created or, as Settings.IfOutputExists says, must not replace a file.
-TrackFiles OpenTrackFiles(const RunSettings& Settings);
+// Where the output's folder is cleared of what killed runs left, Sweep tells the list's tracks.
+TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep* Sweep = nullptr);
 
 }  // namespace quellmark

@@ -8,12 +8,14 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
 #include <mutex>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "conversion/posix/file_descriptor.h"
 #include "conversion/temporary_name.h"
 
 namespace quellmark {
@@ -62,39 +64,64 @@ std::vector<std::string> TemporaryNamesIn(int Folder) {
     return Names;
 }
 
-// Removes Name when it is a regular file nobody holds locked, and still the file looked at.
-void RemoveIfLeftover(int Folder, const std::string& Name) {
+// A file this program left: its own kind of file, with data (a live run locks its file before
+// the first byte is written, so an empty one may be a live run's in its first instant), of this
+// user, with no other name, and no track of the run or the list.
+bool IsOwnLeftover(const struct stat& Status, const std::optional<FileIdentity>& Input,
+                   const LeftoverSweep* List) {
+    const FileIdentity Identity = IdentityOf(Status);
+    return S_ISREG(Status.st_mode) && Status.st_size > 0 && Status.st_uid == ::geteuid() &&
+           Status.st_nlink == 1 && Identity != Input &&
+           (List == nullptr || !List->IsTrack(Identity));
+}
+
+// Removes Name when it is a leftover nobody holds locked, and still the file looked at.
+void RemoveIfLeftover(int Folder, const std::string& Name, const std::optional<FileIdentity>& Input,
+                      const LeftoverSweep* List) {
     constexpr int Flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int File = ::openat(Folder, Name.c_str(), O_RDWR | Flags);
-    if (File < 0) {
-        File = ::openat(Folder, Name.c_str(), O_RDONLY | Flags);
-    }
-    if (File < 0) {
-        return;
+    // Written to where it can be, as an exclusive lock on a network folder needs.
+    FileDescriptor File(::openat(Folder, Name.c_str(), O_RDWR | Flags));
+    if (!File.IsOpen()) {
+        File = FileDescriptor(::openat(Folder, Name.c_str(), O_RDONLY | Flags));
     }
     struct stat Opened {};
     struct stat Named {};
-    if (::fstat(File, &Opened) == 0 && S_ISREG(Opened.st_mode) &&
-        ::flock(File, LOCK_EX | LOCK_NB) == 0 &&
+    if (File.IsOpen() && ::flock(File.Get(), LOCK_EX | LOCK_NB) == 0 &&
+        ::fstat(File.Get(), &Opened) == 0 && IsOwnLeftover(Opened, Input, List) &&
         ::fstatat(Folder, Name.c_str(), &Named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        Named.st_dev == Opened.st_dev && Named.st_ino == Opened.st_ino) {
+        IdentityOf(Named) == IdentityOf(Opened)) {
         ::unlinkat(Folder, Name.c_str(), 0);
     }
-    ::close(File);
 }
 
 }  // namespace
 
 bool LockAsLiveTemporaryFile(int Descriptor) {
-    return ::flock(Descriptor, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    const timespec Pause{0, 1000000};
+    for (int Attempt = 0; Attempt < 1000; ++Attempt) {
+        if (::flock(Descriptor, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+            return true;
+        }
+        ::nanosleep(&Pause, nullptr);
+    }
+    return false;
 }
 
-void RemoveLeftovers(const PathEntry& Folder) {
-    if (!Folder.FolderReadable || !FirstLook(Folder.Folder.Get())) {
+void RemoveLeftovers(const PathEntry& Folder, const std::optional<FileIdentity>& Input,
+                     LeftoverSweep* List) {
+    if (!Folder.FolderReadable) {
+        return;
+    }
+    struct stat Status {};
+    if (List != nullptr && ::fstat(Folder.Folder.Get(), &Status) == 0 &&
+        !List->FirstLook(IdentityOf(Status))) {
+        return;
+    }
+    if (!FirstLook(Folder.Folder.Get())) {
         return;
     }
     for (const auto& Name : TemporaryNamesIn(Folder.Folder.Get())) {
-        RemoveIfLeftover(Folder.Folder.Get(), Name);
+        RemoveIfLeftover(Folder.Folder.Get(), Name, Input, List);
     }
 }
 

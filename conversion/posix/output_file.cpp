@@ -49,7 +49,8 @@ mode_t DefaultMode() {
 
 }  // namespace
 
-OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
+OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize,
+                       const std::optional<FileIdentity>& Input, LeftoverSweep* List)
     : Target_(std::move(Target)) {
     const bool Replacing = Target_.Existing.IsOpen();
     if (Replacing && !Target_.MayReplace) {
@@ -59,7 +60,7 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
         ThrowFolderError(FailedStep::ReplaceInFolder, EPERM);
     }
     CheckRoom(ExpectedSize);
-    RemoveLeftovers(Target_.Entry);
+    RemoveLeftovers(Target_.Entry, Input, List);
     // An unnamed file cannot be opened by anyone else, so a new one can take the ordinary
     // mode (umask or default ACL) from the start; one that replaces a file starts private.
     // It is linked by its /proc name, so without /proc it could never get a name.
@@ -77,13 +78,9 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize)
     if (!Unnamed_) {
         CreateNamed();
     }
-    struct sigaction Ignore {};
-    Ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &Ignore, &FileSizeSignal_);
 }
 
 OutputFile::~OutputFile() {
-    ::sigaction(SIGXFSZ, &FileSizeSignal_, nullptr);
     if (!Committed_ && !TemporaryName_.empty()) {
         ::unlinkat(Target_.Entry.Folder.Get(), TemporaryName_.c_str(), 0);
     }
@@ -108,22 +105,23 @@ void OutputFile::CreateNamed() {
     }
     // No signal may end the program between the file's creation and the note of its name.
     const InterruptsHeld Held;
+    const int Folder = Target_.Entry.Folder.Get();
     for (int Attempt = 0; !File_.IsOpen(); ++Attempt) {
         TemporaryName_ = MakeTemporaryName();
-        File_ = FileDescriptor(::openat(Target_.Entry.Folder.Get(), TemporaryName_.c_str(),
+        File_ = FileDescriptor(::openat(Folder, TemporaryName_.c_str(),
                                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!File_.IsOpen() && (errno != EEXIST || Attempt == 100)) {
             const int Error = errno;
             TemporaryName_.clear();
             ThrowFolderError(CreateInFolder, Error);
         }
-        // Another run took the fresh file for a leftover in the instant before the lock, and
-        // removes it: a new name is taken.
+        // Something else holds the fresh file locked: it is left to it, and a new name taken.
         if (File_.IsOpen() && !LockAsLiveTemporaryFile(File_.Get())) {
+            ::unlinkat(Folder, TemporaryName_.c_str(), 0);
             File_.Close();
         }
     }
-    Cleanup_.Remember(Target_.Entry.Folder.Get(), TemporaryName_);
+    Cleanup_.Remember(Folder, TemporaryName_);
 }
 
 // A new name is linked straight to the finished file, which is atomic and needs no temporary

@@ -3,12 +3,12 @@
 // earlier file exactly as it was.
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "conversion/failure.h"
+#include "conversion/leftover_sweep.h"
 #include "conversion/posix/file_descriptor.h"
 #include "conversion/posix/interrupt_cleanup.h"
 #include "conversion/posix/output_target.h"
@@ -21,8 +21,11 @@ class OutputFile {
     // Creates the temporary file for Target: unnamed where the filesystem allows it, so that
     // nothing is left if the process dies; else under a short hidden name, readable by its
     // owner only and removed if the program is interrupted. ExpectedSize is the size the
-    // output will about have: a folder with less room fails at once. Throws TrackFileError.
-    OutputFile(OutputTarget Target, std::uint64_t ExpectedSize);
+    // output will about have: a folder with less room fails at once. Leftovers of killed runs
+    // are removed from the folder first, but never Input, the run's track, nor a track of
+    // List. Throws TrackFileError.
+    OutputFile(OutputTarget Target, std::uint64_t ExpectedSize,
+               const std::optional<FileIdentity>& Input, LeftoverSweep* List);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     // Removes any name the temporary file got unless Commit succeeded.
@@ -54,8 +57,6 @@ class OutputFile {
     std::string TemporaryName_;
     InterruptCleanup Cleanup_;
     bool Committed_ = false;
-    // A write past the file size limit then fails with EFBIG instead of killing the program.
-    struct sigaction FileSizeSignal_ {};
 };
 
 }  // namespace quellmark

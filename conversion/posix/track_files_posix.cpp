@@ -96,8 +96,9 @@ class StandardInputTrackFile final : public InputTrackFile {
 
 class PosixOutputTrackFile final : public OutputTrackFile {
   public:
-    PosixOutputTrackFile(OutputTarget Target, std::uint64_t ExpectedSize)
-        : Path_(Target.Path), File_(std::move(Target), ExpectedSize) {}
+    PosixOutputTrackFile(OutputTarget Target, std::uint64_t ExpectedSize,
+                         const std::optional<FileIdentity>& Input, LeftoverSweep* Sweep)
+        : Path_(Target.Path), File_(std::move(Target), ExpectedSize, Input, Sweep) {}
     WriteFunction Writer() override { return DescriptorWriter(File_.Descriptor(), Path_); }
     CommitResult Commit(const CommitGate& GoOn, FolderFlushes* Later) override {
         return File_.Commit(GoOn, Later);
@@ -131,7 +132,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& Path) {
     return IdentityOf(Status);
 }
 
-TrackFiles OpenTrackFiles(const RunSettings& Settings) {
+TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep* Sweep) {
     TrackFiles Files;
     // Held from before the input's open, which can hang on a dead network folder too.
     auto Held = std::make_unique<RunSignalsHeld>();
@@ -163,7 +164,8 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings) {
         if (ReplacesTheInput) {
             return {};
         }
-        Files.Output = std::make_unique<PosixOutputTrackFile>(std::move(Target), Size);
+        Files.Output =
+            std::make_unique<PosixOutputTrackFile>(std::move(Target), Size, InputIdentity, Sweep);
     }
     if (!Settings.InputFromStandardInput) {
         Files.Input = std::make_unique<PosixInputTrackFile>(std::move(Track), Settings.InputPath,

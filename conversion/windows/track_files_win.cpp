@@ -475,7 +475,8 @@ std::optional<FileIdentity> IdentityOf(const std::string& Path) {
     return Identity;
 }
 
-TrackFiles OpenTrackFiles(const RunSettings& Settings) {
+// Windows deletes a hidden file itself when the run that made it dies: there is nothing to sweep.
+TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep*) {
     TrackFiles Files;
     std::optional<FileIdentity> InputIdentity;
     if (Settings.InputFromStandardInput) {
