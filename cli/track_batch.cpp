@@ -1,9 +1,9 @@
 #include "cli/track_batch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
-#include <set>
 
 #include "cli/name_quoting.h"
 #include "conversion/output_name.h"
@@ -50,14 +50,14 @@ class Batch {
   private:
     RunSettings SettingsFor(const std::string& Track) const;
     std::optional<Plan> Refusal(const RunSettings& Run, const std::string& Track);
-    Result Report(const TrackResult& Done);
+    Result Tally(const TrackResult& Done);
+    Result TallyFailure(const TrackResult& Done);
     void Say(const std::string& Message) { Messages_ << Program_ << ": " << Message << "\n"; }
 
     const BatchOptions& Options_;
     const std::string& Program_;
     std::ostream& Messages_;
     std::vector<FileIdentity> Tracks_;  // converted by this call
-    std::set<std::string> Outputs_;     // written by this call
     std::vector<Plan> Plans_;
     std::vector<RunSettings> Runs_;
 };
@@ -74,16 +74,6 @@ RunSettings Batch::SettingsFor(const std::string& Track) const {
     // Without --force a file that appears at the output path during the run is kept as well.
     Run.IfOutputExists = Options_.Force ? ExistingOutput::Replace : ExistingOutput::Keep;
     return Run;
-}
-
-// Names the output the same way for every spelling that leads to it once it exists; as
-// written, tidied, before.
-std::string OutputKey(const std::string& Path) {
-    if (const auto Identity = IdentityOf(Path)) {
-        return "file " + std::to_string(Identity->Volume) + ":" + std::to_string(Identity->Id[0]) +
-               ":" + std::to_string(Identity->Id[1]);
-    }
-    return "name " + FilesystemPathOf(Path).lexically_normal().string();
 }
 
 std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Track) {
@@ -109,11 +99,6 @@ std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Tr
         return Decision(Result::Failed, QuotedName(Run.InputPath) + " and " + QuotedName(Output) +
                                             ": " + SameFileText());
     }
-    const std::string Key = OutputKey(Output);
-    if (Outputs_.contains(Key)) {
-        return Decision(Result::Failed, "will not overwrite just-created " + QuotedName(Output) +
-                                            " with " + QuotedName(Run.InputPath));
-    }
     if (Options_.SkipExisting && IsRegularFile(Output)) {
         return Decision(Result::Skipped, Options_.Verbose ? "output track " + QuotedName(Output) +
                                                                 " exists -- left alone"
@@ -123,7 +108,6 @@ std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Tr
         return Decision(Result::Failed, "output track " + QuotedName(Output) +
                                             " already exists; use --force to replace it");
     }
-    Outputs_.insert(Key);
     return std::nullopt;
 }
 
@@ -153,14 +137,14 @@ std::vector<Result> Batch::Finish() {
     ListRun Runs(Runs_);
     Runs.Run([&](std::size_t, const TrackResult& Done) {
         ++Said;
-        Results.push_back(Report(Done));
+        Results.push_back(Tally(Done));
         SayDecided();
     });
     SayDecided();
     return Results;
 }
 
-Result Batch::Report(const TrackResult& Done) {
+Result Batch::Tally(const TrackResult& Done) {
     Result Counted = Result::Failed;
     switch (Done.Result.Outcome) {
         case RunOutcome::Finished:
@@ -181,9 +165,7 @@ Result Batch::Report(const TrackResult& Done) {
             return Result::Failed;
         case RunOutcome::Failed:
         case RunOutcome::Cancelled:
-            Say(Done.Result.Failed ? FailureText(*Done.Result.Failed, QuotedName)
-                                   : "Can't convert input track " + QuotedName(Done.Track));
-            return Result::Failed;
+            return TallyFailure(Done);
     }
     // The track is in place, but a script must not take it for safe on disk.
     if (Done.Result.NotOnDisk) {
@@ -191,6 +173,26 @@ Result Batch::Report(const TrackResult& Done) {
         return Result::Failed;
     }
     return Counted;
+}
+
+Result Batch::TallyFailure(const TrackResult& Done) {
+    const auto& Failed = Done.Result.Failed;
+    // An output that another program made during the run is left alone, as -n asks.
+    if (Options_.SkipExisting && Failed && Failed->Step == FailedStep::CreateOutput &&
+        Failed->Why == Reason::FromErrno(EEXIST)) {
+        if (Options_.Verbose) {
+            Say("output track " + QuotedName(Done.Output) + " exists -- left alone");
+        }
+        return Result::Skipped;
+    }
+    if (Failed && Failed->Why == Reason::Because(NamedReason::WrittenTwice)) {
+        Say("will not overwrite just-created " + QuotedName(Done.Output) + " with " +
+            QuotedName(Done.Track));
+    } else {
+        Say(Failed ? FailureText(*Failed, QuotedName)
+                   : "Can't convert input track " + QuotedName(Done.Track));
+    }
+    return Result::Failed;
 }
 
 std::string Counted(std::size_t Number, const char* What) {

@@ -25,8 +25,10 @@ enum class FailedStep {
 enum class NamedReason {
     NotRegularFile,
     ChangedWhileOpened,
-    DanglingLink,  // a symbolic link to a file that does not exist
-    InUse,         // another program holds the file
+    DanglingLink,   // a symbolic link to a file that does not exist
+    InUse,          // another program holds the file
+    WrittenTwice,   // an earlier track of the list has this output, as its folder compares names
+    ReadByTheList,  // the output is a track another run of the list reads
     Unknown,
 };
 

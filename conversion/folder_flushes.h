@@ -5,6 +5,7 @@
 // does nothing there).
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -12,7 +13,8 @@
 
 namespace quellmark {
 
-// A folder flush put off: Failed says why it failed, once Done.
+// A folder flush put off, as one track sees it: Failed says why it failed, with that track's
+// names, once Done.
 struct DeferredFlush {
     bool Done = false;
     std::optional<Failure> Failed;
@@ -20,7 +22,9 @@ struct DeferredFlush {
 
 class FolderFlushes {
   public:
-    FolderFlushes();
+    // At most MaxWaiting folders are held open for a later flush; past that, the ones waiting
+    // are flushed at once. 0: every folder is flushed at once.
+    explicit FolderFlushes(std::size_t MaxWaiting = 16);
     FolderFlushes(const FolderFlushes&) = delete;
     FolderFlushes& operator=(const FolderFlushes&) = delete;
     // Flushes whatever is still waiting.

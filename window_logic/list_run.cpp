@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <thread>
 
+#include "conversion/output_keys.h"
 #include "conversion/output_name.h"
 #include "conversion/path_syntax.h"
+#include "conversion/track_files.h"
 
 namespace quellmark {
 namespace {
@@ -35,7 +39,48 @@ ListRun::ListRun(std::vector<RunSettings> Runs, std::size_t Workers)
     }
 }
 
+std::vector<FileIdentity> ListRun::PlanOutputs() {
+    OutputKeys Keys;
+    std::vector<FileIdentity> Tracks;
+    // Whose each key is: a track's input, or an earlier track's output.
+    std::map<std::string, std::size_t> Inputs, Outputs;
+    for (std::size_t At = 0; At < Runs_.size(); ++At) {
+        if (Runs_[At].InputFromStandardInput) {
+            continue;
+        }
+        if (const auto Identity = IdentityOf(Runs_[At].InputPath)) {
+            Tracks.push_back(*Identity);
+        }
+        if (const std::string Key = Keys.OfFile(Runs_[At].InputPath); !Key.empty()) {
+            Inputs.emplace(Key, At);
+        }
+    }
+    for (std::size_t At = 0; At < Runs_.size(); ++At) {
+        if (Runs_[At].OutputToStandardOutput) {
+            continue;
+        }
+        const std::vector<std::string> Output = Keys.Of(Runs_[At].OutputPath);
+        std::optional<NamedReason> Refused;
+        for (const auto& Key : Output) {
+            const auto Read = Inputs.find(Key);
+            Refused = Outputs.contains(Key)                        ? NamedReason::WrittenTwice
+                      : Read != Inputs.end() && Read->second != At ? NamedReason::ReadByTheList
+                                                                   : Refused;
+        }
+        if (Refused) {
+            Results_[At].Result.Failed = Failure{
+                FailedStep::CreateOutput, Runs_[At].OutputPath, {}, Reason::Because(*Refused)};
+            continue;
+        }
+        for (const auto& Key : Output) {
+            Outputs.emplace(Key, At);
+        }
+    }
+    return Tracks;
+}
+
 void ListRun::Run(const std::function<void(std::size_t, const TrackResult&)>& Done) {
+    LeftoverSweep Sweep(PlanOutputs());
     for (const auto& Each : Runs_) {
         std::error_code Error;
         const auto Size = IsStream(Each)
@@ -51,7 +96,7 @@ void ListRun::Run(const std::function<void(std::size_t, const TrackResult&)>& Do
                !IsStream(Runs_[End])) {
             ++End;
         }
-        RunBatch(Begin, End);
+        RunBatch(Begin, End, Sweep);
         for (; Begin < End; ++Begin) {
             if (Done) {
                 Done(Begin, Results_[Begin]);
@@ -60,16 +105,19 @@ void ListRun::Run(const std::function<void(std::size_t, const TrackResult&)>& Do
     }
 }
 
-void ListRun::RunBatch(std::size_t Begin, std::size_t End) {
-    FolderFlushes Flushes;
+void ListRun::RunBatch(std::size_t Begin, std::size_t End, LeftoverSweep& Sweep) {
+    // No track may fail for the files the others hold open.
+    const OpenRoom Room = RoomForTracks(std::min(Workers_, End - Begin));
+    FolderFlushes Flushes(std::min<std::size_t>(Room.Spare, 16));
+    const ListShares Shared{&Flushes, &Sweep};
     Next_ = Begin;
     const auto Work = [&] {
         for (std::size_t At; (At = Next_++) < End;) {
-            RunOne(At, Flushes);
+            RunOne(At, Shared);
         }
     };
     std::vector<std::thread> Pool;
-    for (std::size_t Worker = 1; Worker < std::min(Workers_, End - Begin); ++Worker) {
+    for (std::size_t Worker = 1; Worker < Room.Tracks; ++Worker) {
         Pool.emplace_back(Work);
     }
     Work();
@@ -86,8 +134,14 @@ void ListRun::RunBatch(std::size_t Begin, std::size_t End) {
     }
 }
 
-void ListRun::RunOne(std::size_t At, FolderFlushes& Flushes) {
+void ListRun::RunOne(std::size_t At, const ListShares& Shared) {
     TrackResult& Done = Results_[At];
+    if (Done.Result.Failed) {
+        // Refused before the list started: nothing of it is read.
+        const std::lock_guard Held(Guard_);
+        CountRead(At, Sizes_[At]);
+        return;
+    }
     if (StopAsked_) {
         Done.Started = false;
         Done.Result.Outcome = RunOutcome::Cancelled;
@@ -104,7 +158,7 @@ void ListRun::RunOne(std::size_t At, FolderFlushes& Flushes) {
         [this, At](RunStage Stage, std::uint64_t Read, std::uint64_t) {
             return Watch(At, Stage, Read);
         },
-        &Flushes);
+        Shared);
     const std::lock_guard Held(Guard_);
     CountRead(At, Sizes_[At]);
 }

@@ -2,7 +2,9 @@
 // converted the same safe way as a single run, the flush of each output folder done once for a
 // handful of tracks instead of once per track; progress that any thread may read, and a Stop
 // that ends every track in flight at its next step, up to the moment its new file takes the
-// output's name, and starts no other.
+// output's name, and starts no other. Before any track starts, a track whose output the folder
+// would take for an earlier track's output, or for another track of the list, is refused; the
+// pool and the folders held open for a later flush fit in the files the process may open.
 #pragma once
 
 #include <atomic>
@@ -48,8 +50,11 @@ class ListRun {
     const std::vector<TrackResult>& Results() const { return Results_; }
 
   private:
-    void RunBatch(std::size_t Begin, std::size_t End);
-    void RunOne(std::size_t At, FolderFlushes& Flushes);
+    // Refuses the tracks that would write one file twice, or over a track of the list, and
+    // returns the identities of the list's tracks.
+    std::vector<FileIdentity> PlanOutputs();
+    void RunBatch(std::size_t Begin, std::size_t End, LeftoverSweep& Sweep);
+    void RunOne(std::size_t At, const ListShares& Shared);
     // Adds what track At has read beyond what was counted before; Guard_ held.
     void CountRead(std::size_t At, std::uint64_t Read);
     bool Watch(std::size_t At, RunStage Stage, std::uint64_t Read);

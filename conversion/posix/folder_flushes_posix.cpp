@@ -11,18 +11,16 @@ namespace quellmark {
 
 namespace {
 
-// Flushes Folder and marks Flush done, with IfFailed and the system's reason if it failed.
-void FlushInto(int Folder, const Failure& IfFailed, DeferredFlush& Flush) {
-    if (::fsync(Folder) != 0 && errno != EINVAL) {
-        Flush.Failed = IfFailed;
-        Flush.Failed->Why = Reason::FromErrno(errno);
-    }
-    Flush.Done = true;
+// Flushes Folder; the errno of a failure, 0 where it worked or where the filesystem has no
+// flush for folders (EINVAL).
+int FlushFolder(int Folder) {
+    return ::fsync(Folder) != 0 && errno != EINVAL ? errno : 0;
 }
 
 }  // namespace
 
-FolderFlushes::FolderFlushes() : Folders_(std::make_unique<Folders>()) {}
+FolderFlushes::FolderFlushes(std::size_t MaxWaiting)
+    : Folders_(std::make_unique<Folders>(MaxWaiting)) {}
 
 FolderFlushes::~FolderFlushes() {
     FlushAll();
@@ -35,24 +33,26 @@ void FolderFlushes::FlushAll() {
 std::shared_ptr<const DeferredFlush> FolderFlushes::Folders::Defer(int Folder,
                                                                    const FileIdentity& Identity,
                                                                    const Failure& IfFailed) {
+    auto Flush = std::make_shared<DeferredFlush>();
     const std::lock_guard Held(Guard_);
     for (auto& Each : Waiting_) {
         if (Each.Identity == Identity) {
-            return Each.Flush;
+            Each.Tracks.push_back({IfFailed, Flush});
+            return Flush;
         }
     }
     // Open files stay few, whatever the list: past a handful of folders they are flushed now.
-    if (Waiting_.size() >= MaxWaiting) {
+    if (Waiting_.size() >= MaxWaiting_) {
         FlushLocked();
     }
-    const int Kept = ::fcntl(Folder, F_DUPFD_CLOEXEC, 0);
-    auto Flush = std::make_shared<DeferredFlush>();
+    const int Kept = MaxWaiting_ > 0 ? ::fcntl(Folder, F_DUPFD_CLOEXEC, 0) : -1;
     if (Kept < 0) {
         // No descriptor to keep: flushed at once, as a single run does.
-        FlushInto(Folder, IfFailed, *Flush);
+        std::vector<Track> Alone{{IfFailed, Flush}};
+        MarkDone(Alone, FlushFolder(Folder));
         return Flush;
     }
-    Waiting_.push_back({FileDescriptor(Kept), Identity, IfFailed, Flush});
+    Waiting_.push_back({FileDescriptor(Kept), Identity, {{IfFailed, Flush}}});
     return Flush;
 }
 
@@ -63,9 +63,19 @@ void FolderFlushes::Folders::FlushAll() {
 
 void FolderFlushes::Folders::FlushLocked() {
     for (auto& Each : Waiting_) {
-        FlushInto(Each.Descriptor.Get(), Each.IfFailed, *Each.Flush);
+        MarkDone(Each.Tracks, FlushFolder(Each.Descriptor.Get()));
     }
     Waiting_.clear();
+}
+
+void FolderFlushes::Folders::MarkDone(std::vector<Track>& Tracks, int Error) {
+    for (auto& Each : Tracks) {
+        if (Error != 0) {
+            Each.Flush->Failed = Each.IfFailed;
+            Each.Flush->Failed->Why = Reason::FromErrno(Error);
+        }
+        Each.Flush->Done = true;
+    }
 }
 
 }  // namespace quellmark
