@@ -311,11 +311,11 @@ void MainWindow::ShowMessage(const std::string& Text) {
     quellmark::ShowMessage(Window_, Text);
 }
 
-bool MainWindow::Confirm(const Report& Question) {
+bool MainWindow::Confirm(const ListReport& Question) {
     return quellmark::Confirm(Window_, Question.Headline, Question.Lines);
 }
 
-void MainWindow::ShowSummary(const Report& Summary) {
+void MainWindow::ShowSummary(const ListReport& Summary) {
     quellmark::ShowSummary(Window_, Summary.Headline, Summary.InSight, Summary.Lines);
 }
 

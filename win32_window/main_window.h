@@ -42,8 +42,8 @@ class MainWindow : public MainView {
     std::string AskForOutput(const std::string& Last) override;
     std::string AskForFolder(const std::string& Last) override;
     void ShowMessage(const std::string& Text) override;
-    bool Confirm(const Report& Question) override;
-    void ShowSummary(const Report& Summary) override;
+    bool Confirm(const ListReport& Question) override;
+    void ShowSummary(const ListReport& Summary) override;
     void StartWork(std::function<void()> Work) override;
     void ShowProgress(const ProgressShown& Progress) override;
     void HideProgress() override;

@@ -250,12 +250,12 @@ std::string Main::AskForFolder(const std::string& Last) {
     return Bytes(Dialog_.ShowFolder(Text(Last)));
 }
 
-bool Main::Confirm(const Report& Question) {
+bool Main::Confirm(const ListReport& Question) {
     return Messages_.Confirm(this, QString::fromStdString(Question.Headline),
                              Lines(Question.Lines));
 }
 
-void Main::ShowSummary(const Report& Summary) {
+void Main::ShowSummary(const ListReport& Summary) {
     Messages_.ShowSummary(this, QString::fromStdString(Summary.Headline), Lines(Summary.InSight),
                           Lines(Summary.Lines));
 }

@@ -41,8 +41,8 @@ class Main : public QWidget, public MainView {
     void ShowMessage(const std::string& Text) override {
         Messages_.ShowMessage(this, QString::fromStdString(Text));
     }
-    bool Confirm(const Report& Question) override;
-    void ShowSummary(const Report& Summary) override;
+    bool Confirm(const ListReport& Question) override;
+    void ShowSummary(const ListReport& Summary) override;
     void StartWork(std::function<void()> Work) override;
     void ShowProgress(const ProgressShown& Progress) override;
     void HideProgress() override { Progress_.Hide(); }

@@ -110,7 +110,7 @@ void MainPresenter::RemoveIconsPressed() {
     const auto IsChecked = [this](ControlId Option) { return View_.IsChecked(Option); };
     auto Runs = Selection_.Runs(ChosenIconState(IsChecked), ChosenCommand(IsChecked));
     if (Selection_.IsList()) {
-        const Report Question = ListQuestion(Runs, Files_.Exists, Show_);
+        const ListReport Question = ListQuestion(Runs, Files_.Exists, Show_);
         if (!Question.Lines.empty() && !View_.Confirm(Question)) {
             return;
         }

@@ -43,9 +43,9 @@ class MainView {
     // A box with one OK button and the title "Quellmark".
     virtual void ShowMessage(const std::string& Text) = 0;
     // The question before a list, Cancel its default button; true for Convert.
-    virtual bool Confirm(const Report& Question) = 0;
+    virtual bool Confirm(const ListReport& Question) = 0;
     // The end of a list: the counts, the first failures in sight, every track in the details.
-    virtual void ShowSummary(const Report& Summary) = 0;
+    virtual void ShowSummary(const ListReport& Summary) = 0;
 
     // Runs Work on a thread of its own, then calls MainPresenter::WorkEnded on the window's
     // thread; meanwhile calls MainPresenter::Tick about ten times a second and takes no input

@@ -86,6 +86,10 @@ std::string ReasonText(const Reason& Why) {
             return "Symbolic link to a file that does not exist";
         case NamedReason::InUse:
             return "In use by another program";
+        case NamedReason::WrittenTwice:
+            return "An earlier track of the list is written to it";
+        case NamedReason::ReadByTheList:
+            return "It is a track of the list";
         case NamedReason::Unknown:
             break;
     }
@@ -153,14 +157,20 @@ std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Sh
                        PlainQuotes(Show));
 }
 
-Report SummarizeList(const std::vector<TrackResult>& Results,
-                     const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show) {
+ListReport SummarizeList(const std::vector<TrackResult>& Results,
+                         const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show) {
     const QuoteFunction Quote = PlainQuotes(Show);
     std::vector<std::string> Failed, Stopped, Copied, Converted, Left;
     for (const auto& Done : Results) {
         const std::string Name = Show(FileNameOf(Done.Track)) + ": ";
         if (!Done.Started) {
             Left.push_back(Name + "not started");
+            continue;
+        }
+        // In place, but perhaps not for good: a failure, as the command line counts it.
+        if (Done.Result.NotOnDisk && (Done.Result.Outcome == RunOutcome::Finished ||
+                                      Done.Result.Outcome == RunOutcome::Stopped)) {
+            Failed.push_back(Name + NotOnDiskText(Done, Quote));
             continue;
         }
         switch (Done.Result.Outcome) {
@@ -183,9 +193,6 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
                                              : "Can't convert input track " + Quote(Done.Track)));
                 break;
         }
-        if (Done.Result.NotOnDisk) {
-            Failed.push_back(Name + NotOnDiskText(Done, Quote));
-        }
     }
     for (const auto& Each : Skipped) {
         Left.push_back(Show(FileNameOf(Each.Path)) + ": skipped (" +
@@ -194,7 +201,7 @@ Report SummarizeList(const std::vector<TrackResult>& Results,
                             : "already has the " + OutputNameFor("") + " prefix") +
                        ")");
     }
-    Report Summary;
+    ListReport Summary;
     for (std::size_t At = 0; At < Failed.size() && At < FailuresInSight; ++At) {
         Summary.InSight.push_back("\u2022 " + Failed[At]);
     }
@@ -224,10 +231,10 @@ std::string CountsText(std::size_t Converted, std::size_t Copied, std::size_t Fa
            " (copied with the icons still on), " + Count(Failed, "failed");
 }
 
-Report ListQuestion(const std::vector<RunSettings>& Runs,
-                    const std::function<bool(const std::string&)>& Exists,
-                    const ShowFunction& Show) {
-    Report Question;
+ListReport ListQuestion(const std::vector<RunSettings>& Runs,
+                        const std::function<bool(const std::string&)>& Exists,
+                        const ShowFunction& Show) {
+    ListReport Question;
     for (const auto& Run : Runs) {
         if (Exists(Run.OutputPath)) {
             Question.Lines.push_back(Show(Run.OutputPath));

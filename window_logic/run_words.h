@@ -59,7 +59,7 @@ std::string SameFileText();
 std::string CountsText(std::size_t Converted, std::size_t Copied, std::size_t Failed);
 
 // A short first line with the counts, and a line per track below it, failures first.
-struct Report {
+struct ListReport {
     std::string Headline;
     std::vector<std::string> Lines;
     // The first failures, to be shown in sight with a warning sign, each marked so that a reason
@@ -68,14 +68,14 @@ struct Report {
 };
 
 // After a list: every track's result, and the names left out of it.
-Report SummarizeList(const std::vector<TrackResult>& Results,
-                     const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show);
+ListReport SummarizeList(const std::vector<TrackResult>& Results,
+                         const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show);
 
 // Before a list: asks whether to convert with the options chosen, replacing the outputs that
 // exist; empty Lines when none does, and then there is nothing to ask.
-Report ListQuestion(const std::vector<RunSettings>& Runs,
-                    const std::function<bool(const std::string&)>& Exists,
-                    const ShowFunction& Show);
+ListReport ListQuestion(const std::vector<RunSettings>& Runs,
+                        const std::function<bool(const std::string&)>& Exists,
+                        const ShowFunction& Show);
 
 // What a window says at start of a track named on its command line that names no file, in
 // the words quellmark-convert uses.

@@ -356,16 +356,16 @@ TEST(RunWords, ASummaryCountsEveryKindAndPutsFailuresFirst) {
         Done(RunOutcome::SameFile), Done(RunOutcome::Finished, {}, false)};
     Results.push_back(Done(RunOutcome::Cancelled));
     Results.back().Started = false;
-    const Report Summary =
+    const ListReport Summary =
         SummarizeList(Results, {{Root + "NoIcons_b.trk", SkippedTrack::Why::AlreadyOutput}}, AsIs);
     EXPECT_EQ(Summary.Headline,
-              "2 converted, 1 not converted (copied with the icons still on), 3 failed, "
+              "1 converted, 1 not converted (copied with the icons still on), 3 failed, "
               "1 stopped, 1 not started, 1 skipped");
     EXPECT_EQ(Summary.InSight.size(), 3u);
     EXPECT_EQ(Summary.InSight.front(), "\u2022 " + Summary.Lines.front());
     EXPECT_EQ(Summary.Lines.front(),
               "a.trk: Can't open input track 'a.trk': No such file or directory");
-    const Report Many = SummarizeList(std::vector(7, Done(RunOutcome::Failed)), {}, AsIs);
+    const ListReport Many = SummarizeList(std::vector(7, Done(RunOutcome::Failed)), {}, AsIs);
     EXPECT_EQ(Many.InSight.size(), 6u);
     EXPECT_EQ(Many.InSight.back(), "\u2026 and 2 more");
     EXPECT_EQ(Summary.Lines.back(), "NoIcons_b.trk: skipped (already has the NoIcons_ prefix)");
@@ -376,7 +376,7 @@ TEST(RunWords, TheQuestionNamesTheOptionsAndOnlyOutputsThatExist) {
         {Root + "a.trk", Root + "NoIcons_a.trk", IconState::Low, CommandType::TimeCompression},
         {Root + "b.trk", Root + "NoIcons_b.trk", IconState::Low, CommandType::TimeCompression}};
     const auto Exists = [](const std::string& Path) { return Path == Root + "NoIcons_b.trk"; };
-    const Report Question = ListQuestion(Runs, Exists, AsIs);
+    const ListReport Question = ListQuestion(Runs, Exists, AsIs);
     EXPECT_EQ(Question.Lines, std::vector<std::string>{Root + "NoIcons_b.trk"});
     EXPECT_EQ(Question.Headline,
               "Convert these 2 tracks with \"Range Only\" and \"Time Compression\"? One output "
@@ -394,11 +394,11 @@ class FakeWindow : public MainView {
     std::string AskForOutput(const std::string&) override { return SaveAnswer; }
     std::string AskForFolder(const std::string&) override { return FolderAnswer; }
     void ShowMessage(const std::string& Text) override { Said.push_back(Text); }
-    bool Confirm(const Report& Question) override {
+    bool Confirm(const ListReport& Question) override {
         Said.push_back("? " + Question.Headline);
         return ConfirmAnswer;
     }
-    void ShowSummary(const Report& Summary) override {
+    void ShowSummary(const ListReport& Summary) override {
         std::string Text = Summary.Headline;
         for (const auto& Line : Summary.Lines) {
             Text += "\n" + Line;
