@@ -98,7 +98,7 @@ void RemoveIfLeftover(int Folder, const std::string& Name, const std::optional<F
 
 bool LockAsLiveTemporaryFile(int Descriptor) {
     const timespec Pause{0, 1000000};
-    for (int Attempt = 0; Attempt < 1000; ++Attempt) {
+    for (int Attempt = 0; Attempt < 20; ++Attempt) {
         if (::flock(Descriptor, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
             return true;
         }

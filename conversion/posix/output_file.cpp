@@ -106,19 +106,25 @@ void OutputFile::CreateNamed() {
     // No signal may end the program between the file's creation and the note of its name.
     const InterruptsHeld Held;
     const int Folder = Target_.Entry.Folder.Get();
-    for (int Attempt = 0; !File_.IsOpen(); ++Attempt) {
+    for (int Attempt = 0;; ++Attempt) {
         TemporaryName_ = MakeTemporaryName();
         File_ = FileDescriptor(::openat(Folder, TemporaryName_.c_str(),
                                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (!File_.IsOpen() && (errno != EEXIST || Attempt == 100)) {
-            const int Error = errno;
-            TemporaryName_.clear();
-            ThrowFolderError(CreateInFolder, Error);
+        if (File_.IsOpen() && LockAsLiveTemporaryFile(File_.Get())) {
+            break;
         }
-        // Something else holds the fresh file locked: it is left to it, and a new name taken.
-        if (File_.IsOpen() && !LockAsLiveTemporaryFile(File_.Get())) {
+        int Error = errno;
+        if (File_.IsOpen()) {
+            // Something else holds the fresh file locked: it is removed, and a new name taken.
+            Error = EWOULDBLOCK;
             ::unlinkat(Folder, TemporaryName_.c_str(), 0);
             File_.Close();
+        }
+        // A sweep holds a file for a moment only: a lock that stays taken is a fault of the
+        // folder's, not a race.
+        if ((Error != EEXIST && Error != EWOULDBLOCK) || Attempt == (Error == EEXIST ? 100 : 4)) {
+            TemporaryName_.clear();
+            ThrowFolderError(CreateInFolder, Error);
         }
     }
     Cleanup_.Remember(Folder, TemporaryName_);

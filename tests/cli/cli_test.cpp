@@ -1,14 +1,21 @@
 // quellmark-convert run as a user runs it: the real program, its exit status, its messages
 // and the files it leaves.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "conversion/run.h"
+#include "tests/support/device_nodes.h"
 #include "tests/support/test_files.h"
 
 namespace quellmark {
@@ -23,54 +30,82 @@ struct Result {
     std::string Messages;  // standard error
 };
 
-// Runs the program with Arguments in Folder, under the command Wrapper when one is given;
+// The program started with Arguments in Folder, under the command Wrapper when one is given;
 // standard input and output are the files Input and Output when they are named, Output
-// appended to when it starts with ">>".
+// appended to when it starts with ">>". It runs under limits that end a program which writes
+// or works without end within seconds, so that a fault cannot fill the disk or hang the suite.
+class Started {
+  public:
+    Started(const std::string& Folder, const std::vector<std::string>& Arguments,
+            const std::vector<std::string>& Wrapper = {}, const std::string& Input = {},
+            const std::string& Output = {}) {
+        int Pipe[2];
+        if (pipe(Pipe) != 0) {
+            return;
+        }
+        Child_ = fork();
+        if (Child_ == 0) {
+            dup2(Pipe[1], STDERR_FILENO);
+            close(Pipe[0]);
+            const rlimit FileSize{16u << 20, 16u << 20}, Seconds{30, 30};
+            setrlimit(RLIMIT_FSIZE, &FileSize);
+            setrlimit(RLIMIT_CPU, &Seconds);
+            if (chdir(Folder.c_str()) != 0) {
+                _exit(127);
+            }
+            if (!Input.empty() && freopen(Input.c_str(), "rb", stdin) == nullptr) {
+                _exit(127);
+            }
+            const bool Append = Output.rfind(">>", 0) == 0;
+            if (!Output.empty() && freopen(Output.substr(Append ? 2 : 0).c_str(),
+                                           Append ? "ab" : "wb", stdout) == nullptr) {
+                _exit(127);
+            }
+            std::vector<char*> Argv;
+            for (const auto& Word : Wrapper) {
+                Argv.push_back(const_cast<char*>(Word.c_str()));
+            }
+            Argv.push_back(const_cast<char*>(QUELLMARK_CONVERT));
+            for (const auto& Argument : Arguments) {
+                Argv.push_back(const_cast<char*>(Argument.c_str()));
+            }
+            Argv.push_back(nullptr);
+            execv(Argv[0], Argv.data());
+            _exit(127);
+        }
+        close(Pipe[1]);
+        Messages_ = Pipe[0];
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+    ~Started() { Wait(); }
+
+    Result Wait() {
+        Result Got;
+        if (Child_ <= 0) {
+            return Got;
+        }
+        char Chunk[512];
+        for (ssize_t Count; (Count = read(Messages_, Chunk, sizeof Chunk)) > 0;) {
+            Got.Messages.append(Chunk, static_cast<std::size_t>(Count));
+        }
+        close(Messages_);
+        int Status = 0;
+        waitpid(Child_, &Status, 0);
+        Child_ = -1;
+        Got.Status = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+        return Got;
+    }
+
+  private:
+    pid_t Child_ = -1;
+    int Messages_ = -1;
+};
+
 Result RunProgram(const std::string& Folder, const std::vector<std::string>& Arguments,
                   const std::vector<std::string>& Wrapper = {}, const std::string& Input = {},
                   const std::string& Output = {}) {
-    int Pipe[2];
-    if (pipe(Pipe) != 0) {
-        return {};
-    }
-    const pid_t Child = fork();
-    if (Child == 0) {
-        dup2(Pipe[1], STDERR_FILENO);
-        close(Pipe[0]);
-        if (chdir(Folder.c_str()) != 0) {
-            _exit(127);
-        }
-        if (!Input.empty() && freopen(Input.c_str(), "rb", stdin) == nullptr) {
-            _exit(127);
-        }
-        const bool Append = Output.rfind(">>", 0) == 0;
-        if (!Output.empty() && freopen(Output.substr(Append ? 2 : 0).c_str(), Append ? "ab" : "wb",
-                                       stdout) == nullptr) {
-            _exit(127);
-        }
-        std::vector<char*> Argv;
-        for (const auto& Word : Wrapper) {
-            Argv.push_back(const_cast<char*>(Word.c_str()));
-        }
-        Argv.push_back(const_cast<char*>(QUELLMARK_CONVERT));
-        for (const auto& Argument : Arguments) {
-            Argv.push_back(const_cast<char*>(Argument.c_str()));
-        }
-        Argv.push_back(nullptr);
-        execv(Argv[0], Argv.data());
-        _exit(127);
-    }
-    close(Pipe[1]);
-    Result Got;
-    char Chunk[512];
-    for (ssize_t Count; (Count = read(Pipe[0], Chunk, sizeof Chunk)) > 0;) {
-        Got.Messages.append(Chunk, static_cast<std::size_t>(Count));
-    }
-    close(Pipe[0]);
-    int Status = 0;
-    waitpid(Child, &Status, 0);
-    Got.Status = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    return Got;
+    return Started(Folder, Arguments, Wrapper, Input, Output).Wait();
 }
 
 class ConvertProgram : public ::testing::Test {
@@ -405,11 +440,11 @@ TEST_F(ConvertProgram, ConvertsThroughTheStandardStreams) {
          P + "'standard input' and 'standard output'" + SameFile,
          ""},
         {"a device to standard output",
-         {"-o", "-", "/dev/zero"},
+         {"-o", "-", "dev/zero"},
          "",
          "out/stdout.trk",
          1,
-         P + "Can't open input track '/dev/zero': Not a regular file\n",
+         P + "Can't open input track 'dev/zero': Not a regular file\n",
          ""},
         {"a folder to standard output",
          {"-o", "-", "out"},
@@ -421,24 +456,31 @@ TEST_F(ConvertProgram, ConvertsThroughTheStandardStreams) {
         {"standard output that is full",
          {"-o", "-", "a.trk"},
          "",
-         "/dev/full",
+         "dev/full",
          1,
          P + "Can't write output track 'standard output': No space left on device\n",
          ""},
     };
     // Its last line without a line end: the output's CR LF comes after the last read.
     WriteFile(Folder / "open.trk", Track.substr(0, Track.size() - 2));
+    // Devices of the test's own, never the machine's.
+    std::filesystem::create_directory(Folder / "dev");
+    const bool HasDevices =
+        test::MakeDevice(Folder / "dev", "zero") && test::MakeDevice(Folder / "dev", "full");
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
+        const bool Device = Row.Output.rfind("dev/", 0) == 0 ||
+                            (!Row.Arguments.empty() && Row.Arguments.back().rfind("dev/", 0) == 0);
+        if (Device && !HasDevices) {
+            std::printf("skipped: %s needs root to make devices of its own\n", Row.Name);
+            continue;
+        }
         std::filesystem::remove_all(Folder / "out");
         std::filesystem::create_directory(Folder / "out");
-        const bool Device = Row.Output.rfind("/dev/", 0) == 0;
         const bool Append = Row.Output.rfind(">>", 0) == 0;
         const auto Got =
             RunProgram(Folder / "", Row.Arguments, {}, Row.Input.empty() ? "" : Folder / Row.Input,
-                       Device   ? Row.Output
-                       : Append ? ">>" + (Folder / Row.Output.substr(2))
-                                : Folder / Row.Output);
+                       Append ? ">>" + (Folder / Row.Output.substr(2)) : Folder / Row.Output);
         EXPECT_EQ(Got.Status, Row.Status);
         EXPECT_EQ(Got.Messages, Row.Messages);
         EXPECT_EQ(ReadFile(Folder / "a.trk"), Track);
@@ -456,12 +498,82 @@ TEST_F(ConvertProgram, ASignalWhileTheTrackTakesItsNameLeavesOneWholeTrack) {
         SCOPED_TRACE(Call);
         WriteFile(Folder / "out/old.trk", "earlier output\r\n");
         const auto Got = RunProgram(Folder / "", {"-f", "-o", "out/old.trk", "a.trk"},
-                                    {"/usr/bin/strace", "-o", "/dev/null", "-e",
+                                    {"/usr/bin/strace", "-o", Folder / "strace.log", "-e",
                                      std::string("inject=") + Call + ":signal=SIGTERM"});
         // Killed by the signal, once the new track is whole and in place.
         EXPECT_EQ(Got.Status, -1) << Got.Messages;
         EXPECT_EQ(ReadFile(Folder / "out/old.trk"), Converted());
         EXPECT_EQ(Folder.ListingOf(Folder / "out"), "old.trk");
+    }
+}
+
+// Whether a file in Folder whose name starts with Prefix is held locked by another process;
+// waits for one to appear. "none" when none appeared.
+std::string LockOfFileIn(const std::string& Folder, const std::string& Prefix) {
+    for (int Wait = 0; Wait < 2000; ++Wait) {
+        for (const auto& Entry : std::filesystem::directory_iterator(Folder)) {
+            if (Entry.path().filename().string().rfind(Prefix, 0) != 0) {
+                continue;
+            }
+            const int File = open(Entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+            const bool Free = File >= 0 && flock(File, LOCK_EX | LOCK_NB) == 0;
+            close(File);
+            return Free ? "not locked" : "locked";
+        }
+        usleep(1000);
+    }
+    return "none";
+}
+
+// The program slowed down at a chosen system call, while the test acts: a run that takes its
+// final name only after a while, or saves its track while another program creates the output.
+TEST_F(ConvertProgram, HoldsItsFilesAndKeepsWhatAppearsAtItsSlowestSteps) {
+    if (access("/usr/bin/strace", X_OK) != 0) {
+        GTEST_SKIP() << "strace is needed to slow a chosen system call";
+    }
+    const std::string P = "quellmark-convert: ";
+    const auto Slowed = [&](const char* Call) {
+        return std::vector<std::string>{
+            "/usr/bin/strace",     "-f", "-o",
+            Folder / "strace.log", "-e", std::string("inject=") + Call + ":delay_enter=400000"};
+    };
+    // Until the new track has its final name, its hidden file stays locked, after its close
+    // too: no later run takes it for a leftover.
+    {
+        WriteFile(Folder / "out/old.trk", "earlier output\r\n");
+        Started Running(Folder / "", {"-f", "-o", "out/old.trk", "a.trk"}, Slowed("renameat"));
+        EXPECT_EQ(LockOfFileIn(Folder / "out", ".quellmark-"), "locked");
+        const auto Got = Running.Wait();
+        EXPECT_EQ(Got.Status, 0) << Got.Messages;
+        EXPECT_EQ(ReadFile(Folder / "out/old.trk"), Converted());
+        EXPECT_EQ(Folder.ListingOf(Folder / "out"), "old.trk");
+    }
+    // With -n an output that another program creates during the run is left alone, as one
+    // that was there before.
+    const struct {
+        const char* Name;
+        std::vector<std::string> Arguments;
+        std::string Messages;
+    } Rows[] = {
+        {"quietly", {"-n", "-d", "out", "a.trk"}, ""},
+        {"said with -v",
+         {"-n", "-v", "-d", "out", "a.trk"},
+         P + "output track 'out/NoIcons_a.trk' exists -- left alone\n" + P +
+             "1 track: 0 converted, 0 not converted (copied with the icons still on), 0 failed, 1 "
+             "skipped\n"},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        std::filesystem::remove_all(Folder / "out");
+        std::filesystem::create_directory(Folder / "out");
+        Started Running(Folder / "", Row.Arguments, Slowed("fdatasync"));
+        usleep(200000);
+        WriteFile(Folder / "out/NoIcons_a.trk", "notes\r\n");
+        const auto Got = Running.Wait();
+        EXPECT_EQ(Got.Status, 0);
+        EXPECT_EQ(Got.Messages, Row.Messages);
+        EXPECT_EQ(ReadFile(Folder / "out/NoIcons_a.trk"), "notes\r\n");
+        EXPECT_EQ(Folder.ListingOf(Folder / "out"), "NoIcons_a.trk");
     }
 }
 

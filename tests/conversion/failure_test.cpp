@@ -14,22 +14,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "conversion/posix/file_descriptor.h"
 #include "conversion/run.h"
 #include "tests/conversion/run_fixture.h"
 #include "tests/support/child_process.h"
+#include "tests/support/device_nodes.h"
 #include "tests/support/system_call_filter.h"
 #include "tests/support/test_files.h"
+#include "window_logic/list_run.h"
 
 namespace quellmark {
 namespace {
@@ -94,18 +99,26 @@ TEST_F(RunFailure, ReportsTheFileAndTheReasonAndKeepsEarlierFiles) {
     MakeLinkChain(Directory / "folder", 15, In);
     fs::create_symlink(Directory / "missing.trk", Directory / "folder/dangling.trk");
     const std::string Earlier = Directory / "earlier.trk";
-    const struct {
+    // Devices of the test's own: a fault that replaced one must not replace the machine's.
+    const std::string Devices = Directory / "folder";
+    bool HasDevices = true;
+    for (const char* Device : {"null", "zero", "full"}) {
+        HasDevices = test::MakeDevice(Devices, Device) && HasDevices;
+    }
+    if (!HasDevices) {
+        std::printf("skipped: the rows about devices need root to make devices of their own\n");
+    }
+    struct ReportRow {
         const char* Name;
         std::string Input;
         std::string Output;
         std::string Message;
-    } Rows[] = {
+    };
+    std::vector<ReportRow> Rows = {
         {"missing input", Directory / "none.trk", Earlier,
          "Can't open input track '" + (Directory / "none.trk") + "': No such file or directory"},
         {"input is a directory", Directory / "folder", Earlier,
          "Can't open input track '" + (Directory / "folder") + "': Is a directory"},
-        {"input is a device", "/dev/zero", Earlier,
-         "Can't open input track '/dev/zero': Not a regular file"},
         {"empty input name", "", Earlier, "Can't open input track '': No such file or directory"},
         {"output folder missing", In, Directory / "none/out.trk",
          "Can't open folder '" + (Directory / "none") + "' of output track '" +
@@ -122,12 +135,17 @@ TEST_F(RunFailure, ReportsTheFileAndTheReasonAndKeepsEarlierFiles) {
          "Can't create output track '" + (Directory / "folder") + "': Is a directory"},
         {"output names a missing folder", In, Directory / "new/",
          "Can't create output track '" + (Directory / "new/") + "': No such file or directory"},
-        {"output is the null device", In, "/dev/null",
-         "Can't create output track '/dev/null': Not a regular file"},
-        {"output is a full device", In, "/dev/full",
-         "Can't create output track '/dev/full': Not a regular file"},
         {"empty output name", In, "", "Can't create output track '': No such file or directory"},
     };
+    if (HasDevices) {
+        Rows.push_back({"input is a device", Devices + "/zero", Earlier,
+                        "Can't open input track '" + Devices + "/zero': Not a regular file"});
+        for (const char* Device : {"null", "full"}) {
+            Rows.push_back(
+                {"output is a device", In, Devices + "/" + Device,
+                 "Can't create output track '" + Devices + "/" + Device + "': Not a regular file"});
+        }
+    }
     const int DescriptorsBefore = OpenDescriptorCount();
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
@@ -138,7 +156,9 @@ TEST_F(RunFailure, ReportsTheFileAndTheReasonAndKeepsEarlierFiles) {
         EXPECT_EQ(Directory.Listing(), "earlier.trk|folder|in.trk");
         EXPECT_EQ(OpenDescriptorCount(), DescriptorsBefore);
     }
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    for (const char* Device : {"null", "zero", "full"}) {
+        EXPECT_TRUE(!HasDevices || fs::is_character_file(Devices + "/" + Device)) << Device;
+    }
 }
 
 TEST_F(RunFailure, EveryOutcomeClosesItsFilesAndCleansUp) {
@@ -381,13 +401,47 @@ TEST_F(RunFailure, AnIgnoredHangupLetsTheRunFinish) {
     EXPECT_EQ(Directory.Listing(), "earlier.trk|in.trk");
 }
 
+// The name of the hidden file that a run killed outright, while it saves its new file to disk,
+// leaves in Folder: a name only this program makes.
+std::string LeftoverOfAKilledRun(const std::string& Input, const std::string& Folder) {
+    const std::string Before = test::TemporaryDirectory::ListingOf(Folder);
+    InChild([&] {
+        if (test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
+            ConversionRun({Input, Folder + "/killed.trk"},
+                          [](RunStage Stage, std::uint64_t, std::uint64_t) {
+                              return Stage != RunStage::Saving || kill(getpid(), SIGKILL) != 0;
+                          });
+        }
+        return std::string();
+    });
+    for (const auto& Entry : fs::directory_iterator(Folder)) {
+        const std::string Name = Entry.path().filename();
+        if (Name.rfind(".quellmark-", 0) == 0 && Before.find(Name) == std::string::npos) {
+            return Name;
+        }
+    }
+    return "no leftover";
+}
+
 TEST_F(RunFailure, ANextRunRemovesLeftoversAndNothingElse) {
-    // A live run's temporary file, held locked by a process that goes on.
-    WriteFile(Directory / ".quellmark-0000000000ff", "");
+    const std::string Out = Directory / "out", Names = Directory / "names";
+    fs::create_directory(Out);
+    fs::create_directory(Names);
+    const auto Harvested = [&] {
+        const std::string Name = LeftoverOfAKilledRun(Directory / "in.trk", Names);
+        fs::remove(Names + "/" + Name);
+        return Name;
+    };
+    const std::string Killed = LeftoverOfAKilledRun(Directory / "in.trk", Out);
+    ASSERT_EQ(Killed.rfind(".quellmark-", 0), 0u) << Killed;
+    const std::string Live = Harvested(), Input = Harvested(), Listed = Harvested(),
+                      Empty = Harvested(), Linked = Harvested(), Others = Harvested();
+    WriteFile(Out + "/" + Live, "part of a track");
     int Locked[2];
     ASSERT_EQ(pipe(Locked), 0);
+    // A live run's file, held locked by a process that goes on.
     test::Child Holder([&] {
-        const int File = open((Directory / ".quellmark-0000000000ff").c_str(), O_RDWR);
+        const int File = open((Out + "/" + Live).c_str(), O_RDWR);
         [[maybe_unused]] const auto Told =
             write(Locked[1], flock(File, LOCK_EX) == 0 ? "y" : "n", 1);
         pause();
@@ -396,25 +450,54 @@ TEST_F(RunFailure, ANextRunRemovesLeftoversAndNothingElse) {
     char Lock = 0;
     ASSERT_EQ(read(Locked[0], &Lock, 1), 1);
     ASSERT_EQ(Lock, 'y');
+    const bool Root = geteuid() == 0;
     const struct {
         const char* Name;
         std::string File;
         bool Removed;
     } Rows[] = {
-        {"left by a killed run", ".quellmark-0123456789ab", true},
-        {"a live run's", ".quellmark-0000000000ff", false},
-        {"another name", ".quellmark-0123456789AB", false},
-        {"a longer name", ".quellmark-0123456789abc", false},
-        {"a user's file", "quellmark-0123456789ab", false},
+        {"left by a killed run", Killed, true},
+        {"a live run's", Live, false},
+        {"a track of the list", Listed, false},
+        {"empty, as a live run's is in its first instant", Empty, false},
+        {"with a second name", Linked, false},
+        {"another user's", Others, !Root},
+        {"named so by a person", ".quellmark-0123456789ab", false},
+        {"in capitals", ".QUELLMARK-0123456789AB", false},
+        {"a longer name", Killed + "0", false},
+        {"without the dot", Killed.substr(1), false},
     };
     for (const auto& Row : Rows) {
-        if (!fs::exists(Directory / Row.File)) {
-            WriteFile(Directory / Row.File, "part of a track");
+        if (!fs::exists(Out + "/" + Row.File)) {
+            WriteFile(Out + "/" + Row.File, Row.File == Empty ? "" : Track);
         }
     }
-    EXPECT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk"), RunOutcome::Finished);
+    fs::create_hard_link(Out + "/" + Linked, Directory / "kept.trk");
+    if (Root) {
+        ASSERT_EQ(chown((Out + "/" + Others).c_str(), 65534, 65534), 0);
+    } else {
+        std::printf("skipped: another user's file needs root to make\n");
+    }
+    // Each in a process of its own, which looks at a folder once: a single run whose track is
+    // in its output's folder, and a list with a track in the folder.
+    fs::create_directory(Directory / "own");
+    WriteFile(Directory / "own/" + Input, Track);
+    EXPECT_EQ(InChild([&] {
+                  return Report(Run(Directory / "own/" + Input, Directory / "own/out.trk"), Reason);
+              }),
+              Report(RunOutcome::Finished));
+    EXPECT_EQ(test::TemporaryDirectory::ListingOf(Directory / "own"), Input + "|out.trk");
+    EXPECT_EQ(InChild([&] {
+                  ListRun List({{Directory / "in.trk", Out + "/out.trk"},
+                                {Out + "/" + Listed, Directory / "listed.trk"}},
+                               1);
+                  List.Run();
+                  return Report(List.Results()[0].Result.Outcome) +
+                         Report(List.Results()[1].Result.Outcome);
+              }),
+              Report(RunOutcome::Finished) + Report(RunOutcome::Finished));
     for (const auto& Row : Rows) {
-        EXPECT_EQ(fs::exists(Directory / Row.File), !Row.Removed) << Row.Name;
+        EXPECT_EQ(fs::exists(Out + "/" + Row.File), !Row.Removed) << Row.Name;
     }
     kill(Holder.Pid(), SIGKILL);
     Holder.Wait();
@@ -451,6 +534,14 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
          RunOutcome::Failed,
          "Can't write output track '" + Earlier + "': Input/output error",
          "earlier output\r\n"},
+        // Each fresh file is removed when it cannot be locked as a live run's.
+        {"a named temporary file always locked by something else",
+         {test::UnnamedFilesRefused(), {__NR_flock, EWOULDBLOCK}},
+         RunOutcome::Failed,
+         "Can't create a file in folder '" +
+             (Directory / "").substr(0, (Directory / "").size() - 1) + "' for output track '" +
+             Earlier + "': Resource temporarily unavailable",
+         "earlier output\r\n"},
         // Who may read the track is not given up with the ACL.
         {"the ACL cannot be kept",
          {{__NR_fsetxattr, EOPNOTSUPP}},
@@ -484,78 +575,47 @@ TEST_F(RunFailure, SystemFailuresFailTheRunAndLeaveNothing) {
     }
 }
 
-TEST_F(RunFailure, NamedTemporaryFileIsPrivateFromItsCreation) {
-    // The run waits after its first block, while the test looks at the folder.
-    int Paused[2], Resume[2];
-    ASSERT_EQ(pipe(Paused), 0);
-    ASSERT_EQ(pipe(Resume), 0);
-    test::Child Running([&] {
-        test::RefuseSystemCalls({test::UnnamedFilesRefused()});
-        umask(0);
-        bool Told = false;
-        return Report(
-            ConversionRun({Directory / "in.trk", Directory / "new.trk"}, [&](RunStage,
-                                                                             std::uint64_t,
-                                                                             std::uint64_t) {
-                char Go = 0;
-                if (!Told) {
-                    Told = write(Paused[1], "x", 1) == 1 && read(Resume[0], &Go, 1) == 1;
-                }
-                return true;
-            }).Outcome);
-    });
-    char Signal = 0;
-    ASSERT_EQ(read(Paused[0], &Signal, 1), 1);
+// The modes of the temporary files open in process Pid in Folder, named or not.
+std::vector<fs::perms> TemporaryModes(int Pid, const std::string& Folder) {
     std::vector<fs::perms> Modes;
-    for (const auto& Entry : fs::directory_iterator(Directory / "")) {
-        if (Entry.path().filename().string().rfind(".quellmark-", 0) == 0) {
+    for (const auto& Entry : fs::directory_iterator("/proc/" + std::to_string(Pid) + "/fd")) {
+        std::error_code Error;
+        const std::string Target = fs::read_symlink(Entry.path(), Error).string();
+        if (Target.rfind(Folder + "/.quellmark-", 0) == 0 || Target.rfind(Folder + "/#", 0) == 0) {
             Modes.push_back(fs::status(Entry.path()).permissions());
         }
     }
-    ASSERT_EQ(write(Resume[1], "x", 1), 1);
-    EXPECT_EQ(Running.Wait(), Report(RunOutcome::Finished));
-    for (const int End : {Paused[0], Paused[1], Resume[0], Resume[1]}) {
-        close(End);
-    }
-    EXPECT_EQ(Modes, std::vector<fs::perms>{fs::perms(0600)});
-    EXPECT_EQ(fs::status(Directory / "new.trk").permissions(), fs::perms(0666));
+    return Modes;
 }
 
-// Converts Input into Output in a child, as IfExists says, while another program creates
-// Output: after the run has looked at the output path and before it puts its file in place.
-std::string CreateDuringRun(const std::string& Input, const std::string& Output,
-                            ExistingOutput IfExists, bool Named) {
-    int Started[2];
-    if (pipe(Started) != 0) {
-        return "no pipe";
-    }
-    test::Child Running([&] {
-        if (Named && !test::RefuseSystemCalls({test::UnnamedFilesRefused()})) {
-            return std::string("no filter");
-        }
-        bool Told = false;
-        const auto Done =
-            ConversionRun({Input, Output, IconState::Full, CommandType::Views, IfExists},
-                          [&](RunStage, std::uint64_t, std::uint64_t) {
-                              if (!Told) {
-                                  Told = write(Started[1], "x", 1) == 1;
-                                  for (int Wait = 0; Wait < 10000 && !fs::exists(Output); ++Wait) {
-                                      usleep(1000);
-                                  }
-                              }
-                              return true;
+TEST_F(RunFailure, TheNewFileIsPrivateFromItsCreationWhereOthersCouldOpenIt) {
+    const struct {
+        const char* Name;
+        bool Named;
+        const char* Output;
+        fs::perms Mode;  // of the new file while it is written
+    } Rows[] = {
+        {"a named file for a new track", true, "new.trk", fs::perms(0600)},
+        {"a named file that replaces a track", true, "earlier.trk", fs::perms(0600)},
+        {"an unnamed file that replaces a track", false, "earlier.trk", fs::perms(0600)},
+        // Nobody can open an unnamed file for a new name: it takes the ordinary mode at once.
+        {"an unnamed file for a new track", false, "new.trk", fs::perms(0666)},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        fs::remove(Directory / "new.trk");
+        PausedRun Running({Directory / "in.trk", Directory / Row.Output, IconState::Full},
+                          RunStage::Converting, [&] {
+                              umask(0);
+                              return !Row.Named ||
+                                     test::RefuseSystemCalls({test::UnnamedFilesRefused()});
                           });
-        return Report(Done.Outcome, test::ReasonOf(Done));
-    });
-    char Signal = 0;
-    if (read(Started[0], &Signal, 1) == 1) {
-        const int Created = open(Output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0640);
-        [[maybe_unused]] auto Written = write(Created, "notes\r\n", 7);
-        close(Created);
+        ASSERT_TRUE(Running.Paused());
+        EXPECT_EQ(TemporaryModes(Running.Pid(), Directory.Path()),
+                  std::vector<fs::perms>{Row.Mode});
+        EXPECT_EQ(Running.Resume(), Report(RunOutcome::Finished));
     }
-    close(Started[0]);
-    close(Started[1]);
-    return Running.Wait();
+    EXPECT_EQ(fs::status(Directory / "new.trk").permissions(), fs::perms(0666));
 }
 
 TEST_F(RunFailure, AFileThatAppearsIsReplacedOnlyWhereAsked) {
@@ -645,10 +705,41 @@ TEST_F(RunFailure, ReplacesFromTheFolderAsGiven) {
              return Report(RunOutcome::Finished, Failures) +
                     test::TemporaryDirectory::ListingOf(Directory / "");
          }},
+        // Another program that puts other files in place of the output in bursts of 2 ms,
+        // many times while a run looks at it: the run holds on until the name keeps still.
+        {"an output renamed over in bursts",
+         [&] {
+             const std::string Fresh = Directory / "fresh.tmp";
+             WriteFile(Fresh, "renamed over\r\n");
+             test::Child Renamer([&] {
+                 for (;;) {
+                     const auto Burst = std::chrono::steady_clock::now();
+                     while (std::chrono::steady_clock::now() - Burst <
+                            std::chrono::milliseconds(2)) {
+                         renameat2(AT_FDCWD, Fresh.c_str(), AT_FDCWD,
+                                   (Directory / "earlier.trk").c_str(), RENAME_EXCHANGE);
+                     }
+                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                 }
+                 return std::string();
+             });
+             std::string Failures;
+             for (int Round = 0; Round < 300; ++Round) {
+                 if (Run(Directory / "in.trk", Directory / "earlier.trk") != RunOutcome::Finished) {
+                     Failures += Reason + "\n";
+                 }
+             }
+             kill(Renamer.Pid(), SIGKILL);
+             Renamer.Wait();
+             fs::remove(Fresh);
+             return Report(RunOutcome::Finished, Failures) +
+                    test::TemporaryDirectory::ListingOf(Directory / "");
+         }},
     };
     EXPECT_EQ(InChild(Rows[0].Work), Report(RunOutcome::Finished) + "in.trk|out.trk")
         << Rows[0].Name;
     EXPECT_EQ(Rows[1].Work(), Report(RunOutcome::Finished) + "earlier.trk|in.trk") << Rows[1].Name;
+    EXPECT_EQ(Rows[2].Work(), Report(RunOutcome::Finished) + "earlier.trk|in.trk") << Rows[2].Name;
 }
 
 TEST_F(RunFailure, WorksWhereTheFolderHasNoUnnamedFiles) {
@@ -672,16 +763,24 @@ TEST_F(RunFailure, WorksWhereTheFolderHasNoUnnamedFiles) {
 }
 
 TEST_F(RunFailureAsRoot, LetsNoOneIn) {
-    const KernelOption Protect("/proc/sys/fs/protected_symlinks", "1");
-    const std::string Sticky = Directory / "sticky";
-    fs::create_directory(Sticky);
-    fs::permissions(Sticky, fs::perms(01777));
     WriteFile(Directory / "victim.trk", "victim\r\n");
-    fs::create_symlink(Directory / "victim.trk", Sticky + "/planted.trk");
-    ASSERT_EQ(lchown((Sticky + "/planted.trk").c_str(), 65534, 65534), 0);
-    EXPECT_EQ(Run(Directory / "in.trk", Sticky + "/planted.trk"), RunOutcome::Failed);
-    EXPECT_EQ(Reason, "Can't create output track '" + Sticky + "/planted.trk': Permission denied");
-    EXPECT_EQ(ReadFile(Directory / "victim.trk"), "victim\r\n");
+    // The kernel's own check of a link another user planted, where it is on: the test leaves the
+    // machine's settings as they are.
+    if (KernelOption("/proc/sys/fs/protected_symlinks") == "1") {
+        const std::string Sticky = Directory / "sticky";
+        fs::create_directory(Sticky);
+        fs::permissions(Sticky, fs::perms(01777));
+        fs::create_symlink(Directory / "victim.trk", Sticky + "/planted.trk");
+        ASSERT_EQ(lchown((Sticky + "/planted.trk").c_str(), 65534, 65534), 0);
+        EXPECT_EQ(Run(Directory / "in.trk", Sticky + "/planted.trk"), RunOutcome::Failed);
+        EXPECT_EQ(Reason,
+                  "Can't create output track '" + Sticky + "/planted.trk': Permission denied");
+        EXPECT_EQ(ReadFile(Directory / "victim.trk"), "victim\r\n");
+    } else {
+        std::printf(
+            "skipped: the kernel does not protect symbolic links here "
+            "(fs.protected_symlinks is not 1)\n");
+    }
 
     // Another user watching the folder never gets to read a copy of a private track.
     fs::permissions(Directory / "in.trk", fs::perms(0600));
@@ -767,12 +866,13 @@ TEST_F(RunFailureAsRoot, NamesTheFolderThatRefuses) {
     const std::string AppendOnly = Directory / "append";
     fs::create_directory(AppendOnly);
     WriteFile(AppendOnly + "/o.trk", "earlier\r\n");
-    SetFolderFlags(AppendOnly, FS_APPEND_FL);
+    FileFlags Flags(AppendOnly, FS_APPEND_FL);
+    ASSERT_TRUE(Flags.IsSet());
     EXPECT_EQ(Run(Directory / "in.trk", AppendOnly + "/o.trk"), RunOutcome::Failed);
     EXPECT_EQ(Reason, "Can't replace a file in folder '" + AppendOnly + "' for output track '" +
                           AppendOnly + "/o.trk': Operation not permitted");
     EXPECT_EQ(Run(Directory / "in.trk", AppendOnly + "/new.trk"), RunOutcome::Finished);
-    SetFolderFlags(AppendOnly, 0);
+    ASSERT_TRUE(Flags.Clear());
     EXPECT_EQ(ReadFile(AppendOnly + "/o.trk"), "earlier\r\n");
     EXPECT_EQ(test::TemporaryDirectory::ListingOf(AppendOnly), "new.trk|o.trk");
 }

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,11 +28,13 @@
 #include "tests/support/child_process.h"
 #include "tests/support/system_call_filter.h"
 #include "tests/support/test_files.h"
+#include "window_logic/list_run.h"
 
 namespace quellmark {
 namespace {
 
 namespace fs = std::filesystem;
+using test::InChild;
 using test::ReadFile;
 using test::WriteFile;
 
@@ -129,6 +133,36 @@ TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
          "kelvin.trk",
          0,
          Report(RunOutcome::SameFile)},
+        {"one folder by two spellings, one name",
+         {"--casefold"},
+         "Sub/x.trk",
+         "SUB/x.trk",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"sharp s where case is folded fully",
+         {"--casefold-full"},
+         "stra\u00DFe.trk",
+         "STRASSE.trk",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"a ligature where case is folded fully",
+         {"--casefold-full"},
+         "\uFB01le.trk",
+         "FILE.trk",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"a decomposed letter for the composed one",
+         {"--casefold-full"},
+         "e\u0301.trk",
+         "\u00E9.trk",
+         0,
+         Report(RunOutcome::SameFile)},
+        {"names alike only when folded, where case is kept",
+         {},
+         "stra\u00DFe.trk",
+         "STRASSE.trk",
+         0,
+         Report(RunOutcome::Finished)},
         {"copies kept alike in two folders",
          {},
          "Sub/x.trk",
@@ -201,6 +235,130 @@ TEST_F(OddSystem, KeepsTracksOnFoldersThatIgnoreCaseOrRefuseModes) {
         for (const auto& Entry : fs::recursive_directory_iterator(Back)) {
             EXPECT_NE(Entry.path().filename().string().rfind(".quellmark-", 0), 0u);
         }
+    }
+}
+
+// Folders that rename only over names (no exclusive rename), or have no hard links either
+// (vfat on FUSE): a new output still never replaces a file that appeared meanwhile unless that
+// was asked for, and no hidden name is left beside it.
+TEST_F(OddSystem, KeepsWhatAppearsWhereRenamesCannotKeepNames) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
+    }
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    const std::string Exists = Report(
+        RunOutcome::Failed, "Can't create output track '" + Mount + "/new.trk': File exists");
+    const struct {
+        const char* Name;
+        std::vector<std::string> Options;
+        bool Appears;
+        ExistingOutput IfExists;
+        std::string Report;
+    } Rows[] = {
+        {"a new name, through a second name",
+         {"--no-exclusive-rename"},
+         false,
+         ExistingOutput::Keep,
+         Report(RunOutcome::Finished)},
+        {"a file that appears, kept through a second name",
+         {"--no-exclusive-rename"},
+         true,
+         ExistingOutput::Keep,
+         Exists},
+        {"a file that appears, kept where there are no links",
+         {"--no-exclusive-rename", "--no-links"},
+         true,
+         ExistingOutput::Keep,
+         Exists},
+        {"a file that appears, replaced as asked",
+         {"--no-exclusive-rename", "--no-links"},
+         true,
+         ExistingOutput::Replace,
+         Report(RunOutcome::Finished)},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        fs::remove_all(Back);
+        fs::create_directories(Back);
+        const OddFolder Odd(Back, Mount, Row.Options);
+        ASSERT_TRUE(Odd.Mounted());
+        const std::string New = Mount + "/new.trk";
+        EXPECT_EQ(Row.Appears
+                      ? CreateDuringRun(Directory / "in.trk", New, Row.IfExists, false)
+                      : InChild([&] {
+                            return Report(Run(Directory / "in.trk", New, Row.IfExists), Reason);
+                        }),
+                  Row.Report);
+        const bool Kept = Row.Appears && Row.IfExists == ExistingOutput::Keep;
+        EXPECT_EQ(ReadFile(Back + "/new.trk").substr(0, 7),
+                  Kept ? "notes\r\n" : Track.substr(0, 7));
+        EXPECT_EQ(test::TemporaryDirectory::ListingOf(Back), "new.trk");
+    }
+}
+
+// A list into one folder of tracks whose outputs the folder takes for one: the second is
+// refused as written twice before anything is written, and the first converted; where the
+// folder tells the names apart, both are converted.
+TEST_F(OddSystem, AListWritesNoOutputTwiceWhereNamesFold) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
+    }
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    const struct {
+        const char* Name;
+        std::vector<std::string> Options;  // none: a folder of this machine's own disk
+        const char* First;
+        const char* Second;
+        bool Refused;
+    } Rows[] = {
+        {"names that differ in case, upper-cased",
+         {"--casefold"},
+         "Mission.trk",
+         "mission.trk",
+         true},
+        {"names that differ in case, lower-cased",
+         {"--casefold-lower"},
+         "\u212Aelvin.trk",
+         "kelvin.trk",
+         true},
+        {"sharp s, folded fully", {"--casefold-full"}, "stra\u00DFe.trk", "STRASSE.trk", true},
+        {"a decomposed letter, folded fully",
+         {"--casefold-full"},
+         "e\u0301.trk",
+         "\u00E9.trk",
+         true},
+        {"names that differ in case, kept apart", {}, "Mission.trk", "mission.trk", false},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        fs::remove_all(Back);
+        fs::create_directories(Back + "/a");
+        fs::create_directories(Back + "/b");
+        fs::create_directories(Back + "/out");
+        WriteFile(Back + "/a/" + Row.First, Track);
+        WriteFile(Back + "/b/" + Row.Second, Track + "  9 5 1 0\r\n");
+        std::unique_ptr<OddFolder> Odd;
+        std::string Folder = Back;
+        if (!Row.Options.empty()) {
+            Odd = std::make_unique<OddFolder>(Back, Mount, Row.Options);
+            ASSERT_TRUE(Odd->Mounted());
+            Folder = Mount;
+        }
+        const std::string Second = Folder + "/out/NoIcons_" + Row.Second;
+        ListRun List({{Folder + "/a/" + Row.First, Folder + "/out/NoIcons_" + Row.First},
+                      {Folder + "/b/" + Row.Second, Second}},
+                     2);
+        List.Run();
+        EXPECT_EQ(test::ReasonOf(List.Results()[0].Result), "");
+        EXPECT_EQ(test::ReasonOf(List.Results()[1].Result),
+                  Row.Refused ? "Can't create output track '" + Second +
+                                    "': An earlier track of the list is written to it"
+                              : "");
+        EXPECT_EQ(ReadFile(Back + "/out/NoIcons_" + std::string(Row.First)).substr(0, 20),
+                  Track.substr(0, 20));
+        EXPECT_EQ(test::TemporaryDirectory::ListingOf(Back + "/out"),
+                  Row.Refused ? "NoIcons_" + std::string(Row.First)
+                              : "NoIcons_" + std::string(Row.First) + "|NoIcons_" + Row.Second);
     }
 }
 
@@ -298,6 +456,88 @@ TEST_F(OddSystem, HungOrFaultyFoldersNeitherTrapNorFool) {
         EXPECT_EQ(ReadFile(Back + "/a.trk") != "earlier a\r\n", Row.Replaced);
         EXPECT_EQ(ReadFile(Back + "/b.trk"), "earlier b\r\n");
         EXPECT_EQ(test::TemporaryDirectory::ListingOf(Back), "a.trk|b.trk|flip.trk|in.trk");
+    }
+}
+
+// Hidden files on a folder without unnamed files, swept by later runs while a list writes its
+// own beside them: no sweep takes a live run's file, in this process or another.
+TEST_F(OddSystem, SweepsNeverTakeALiveRunsFile) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
+    }
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    fs::create_directories(Back + "/out");
+    const OddFolder Odd(Back, Mount, {});
+    ASSERT_TRUE(Odd.Mounted());
+    std::vector<RunSettings> Runs;
+    for (int At = 0; At < 300; ++At) {
+        Runs.push_back({Directory / "in.trk", Mount + "/out/t" + std::to_string(At) + ".trk"});
+    }
+    // Other programs, each run of which sweeps the folder.
+    std::vector<std::unique_ptr<test::Child>> Sweepers;
+    for (int Sweeper = 0; Sweeper < 3; ++Sweeper) {
+        Sweepers.push_back(std::make_unique<test::Child>([&, Sweeper] {
+            std::string Failures;
+            for (int Round = 0; Round < 60; ++Round) {
+                if (Run(Directory / "in.trk", Mount + "/out/sweeper" + std::to_string(Sweeper) +
+                                                  ".trk") != RunOutcome::Finished) {
+                    Failures += Reason + "\n";
+                }
+            }
+            return Failures;
+        }));
+    }
+    EXPECT_EQ(InChild([&] {
+                  ListRun List(Runs, 8);
+                  return Tally(List);
+              }),
+              "300x " + Report(RunOutcome::Finished) + "|");
+    for (auto& Sweeper : Sweepers) {
+        EXPECT_EQ(Sweeper->Wait(), "");
+    }
+    for (const auto& Entry : fs::directory_iterator(Back + "/out")) {
+        EXPECT_NE(Entry.path().filename().string().rfind(".quellmark-", 0), 0u);
+    }
+}
+
+// A signal that ends the program while tracks are in flight on a folder without unnamed
+// files, where each new file takes a while, as on a network folder: every hidden file goes
+// with it, and no track starts another once the signal has come.
+TEST_F(OddSystem, AnEndingSignalInAListLeavesNoHiddenFile) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
+    }
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    fs::create_directories(Back + "/out");
+    const OddFolder Odd(Back, Mount, {"--slow-create"});
+    ASSERT_TRUE(Odd.Mounted());
+    std::vector<RunSettings> Runs;
+    for (int At = 0; At < 400; ++At) {
+        Runs.push_back({Directory / "in.trk", Mount + "/out/t" + std::to_string(At) + ".trk"});
+    }
+    for (const int Signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(strsignal(Signal));
+        fs::remove_all(Back + "/out");
+        fs::create_directories(Back + "/out");
+        test::Child Running([&] {
+            // Ctrl-\ asks for a core dump as well; none is wanted here.
+            const rlimit NoCore{0, 0};
+            setrlimit(RLIMIT_CORE, &NoCore);
+            ListRun List(Runs, 8);
+            List.Run();
+            return std::string("not ended");
+        });
+        for (int Wait = 0; Wait < 1000 && std::distance(fs::directory_iterator(Back + "/out"),
+                                                        fs::directory_iterator()) < 8;
+             ++Wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        kill(Running.Pid(), Signal);
+        EXPECT_EQ(Running.Wait(), "");
+        EXPECT_TRUE(WIFSIGNALED(Running.Status()) && WTERMSIG(Running.Status()) == Signal);
+        for (const auto& Entry : fs::directory_iterator(Back + "/out")) {
+            EXPECT_NE(Entry.path().filename().string().rfind(".quellmark-", 0), 0u);
+        }
     }
 }
 
@@ -413,43 +653,56 @@ TEST_F(OddSystem, AnotherUserGetsNoMoreThanBefore) {
 TEST_F(OddSystem, RefusesEarlyWhatCannotSucceed) {
     const std::string Small = Directory / "small";
     fs::create_directory(Small);
-    if (mount("tmpfs", Small.c_str(), "tmpfs", 0, "size=1m") != 0) {
-        GTEST_SKIP() << "no small filesystem can be mounted here";
-    }
     const std::string Sparse = Directory / "sparse.trk";
     WriteFile(Sparse, Track);
     fs::resize_file(Sparse, 64u << 20);
     const std::string Locked = Directory / "locked.trk";
     WriteFile(Locked, "earlier output\r\n");
-    const int Descriptor = open(Locked.c_str(), O_RDONLY);
-    int Flags = FS_APPEND_FL;
-    if (ioctl(Descriptor, FS_IOC_SETFLAGS, &Flags) != 0) {
-        close(Descriptor);
-        umount2(Small.c_str(), MNT_DETACH);
+    const FileFlags Append(Locked, FS_APPEND_FL);
+    if (!Append.IsSet()) {
         GTEST_SKIP() << "this filesystem has no append-only files";
     }
+    // A folder with room left only for root, as ext4 keeps for it.
+    const std::string Back = Directory / "back", Mount = Directory / "mnt";
+    const OddFolder Reserved(Back, Mount, {"--room-for-root-only"});
+    ASSERT_TRUE(Reserved.Mounted());
+    fs::permissions(Mount, fs::perms(0777));
     const struct {
         const char* Name;
         std::string Input;
         std::string Output;
-        std::string Message;
+        bool AsNobody;
+        std::string Report;
     } Rows[] = {
-        {"no room for the track", Sparse, Small + "/out.trk",
-         "Can't create a file in folder '" + Small + "' for output track '" + Small +
-             "/out.trk': No space left on device"},
-        {"append-only output", Directory / "in.trk", Locked,
-         "Can't replace output track '" + Locked + "': Operation not permitted"},
+        {"no room for the track", Sparse, Small + "/out.trk", false,
+         Failed("Can't create a file in folder '" + Small + "' for output track '" + Small +
+                "/out.trk': No space left on device")},
+        {"append-only output", Directory / "in.trk", Locked, false,
+         Failed("Can't replace output track '" + Locked + "': Operation not permitted")},
+        {"room that is root's", Directory / "in.trk", Mount + "/out.trk", true,
+         Failed("Can't create a file in folder '" + Mount + "' for output track '" + Mount +
+                "/out.trk': No space left on device")},
+        {"room that is root's, for root", Directory / "in.trk", Mount + "/root.trk", false,
+         Report(RunOutcome::Finished)},
     };
+    fs::permissions(Directory / "in.trk", fs::perms(0644));
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
-        EXPECT_EQ(Report(Run(Row.Input, Row.Output), Reason),
-                  Report(RunOutcome::Failed, Row.Message));
+        // The small filesystem is mounted in the child's own mount namespace, which ends with it.
+        EXPECT_EQ(InChild([&] {
+                      if (unshare(CLONE_NEWNS) != 0 ||
+                          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                          mount("tmpfs", Small.c_str(), "tmpfs", 0, "size=1m") != 0) {
+                          return std::string("no small filesystem");
+                      }
+                      const std::string Done = Row.AsNobody
+                                                   ? RunAsNobody(Row.Input, Row.Output)
+                                                   : Report(Run(Row.Input, Row.Output), Reason);
+                      return Done + test::TemporaryDirectory::ListingOf(Small);
+                  }),
+                  Row.Report);
     }
-    EXPECT_EQ(test::TemporaryDirectory::ListingOf(Small), "");
-    Flags = 0;
-    ioctl(Descriptor, FS_IOC_SETFLAGS, &Flags);
-    close(Descriptor);
-    umount2(Small.c_str(), MNT_DETACH);
+    EXPECT_EQ(test::TemporaryDirectory::ListingOf(Back), "root.trk");
     EXPECT_EQ(ReadFile(Locked), "earlier output\r\n");
 }
 

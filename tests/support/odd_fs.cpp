@@ -2,19 +2,27 @@
 // as the odd filesystems tracks are kept on do: names matched without regard to case (with an
 // inode number for each spelling, as exFAT's FUSE driver gives), changes of mode and owner
 // refused (as vfat, exFAT and some SFTP servers do), slow or dead (as a network folder can be),
-// or failing late writes at close (as NFS and a full quota do).
+// failing late writes at close (as NFS and a full quota do), without hard links or a rename
+// that keeps an existing name (as vfat on FUSE), or with room only for root.
 //
-//   odd_fs BACKING MOUNTPOINT [--casefold | --casefold-lower] [--refuse-chmod]
+//   odd_fs BACKING MOUNTPOINT [--casefold | --casefold-lower | --casefold-full] [--refuse-chmod]
 //          [--file-mode=OCTAL] [--create-mode=OCTAL] [--slow] [--hang-reads] [--fail-close]
-//          [--flip-links] [--slow-flush]
+//          [--flip-links] [--slow-flush] [--slow-create] [--no-links]
+//          [--no-exclusive-rename] [--room-for-root-only]
 //
 // --casefold matches names as exFAT does, upper-casing each character (so final sigma and
 // sigma are one); --casefold-lower lower-cases them instead (so the Kelvin sign and k are
-// one). --file-mode reports that mode for every regular file; --create-mode creates every file
-// with that mode, whatever was asked; --slow waits 20 ms before each read; --hang-reads never
-// answers a read; --fail-close fails the close of a file written to with EIO; --flip-links
-// answers each look at a link whose target is "A|B" with A and B in turn; --slow-flush takes
-// 10 ms over each flush of a file or a folder to disk, as a slow stick does. It runs in the
+// one); --casefold-full matches them as servers of shared folders do, under full case folding
+// and canonical normalisation (so "straße" is "STRASSE", "ﬁ" is "FI", and a composed letter is
+// the letter and its accent), with the International Components for Unicode rather than the
+// program's own tables. --file-mode reports that mode for every regular file; --create-mode
+// creates every file with that mode, whatever was asked; --slow waits 20 ms before each read;
+// --hang-reads never answers a read; --fail-close fails the close of a file written to with
+// EIO; --flip-links answers each look at a link whose target is "A|B" with A and B in turn;
+// --slow-flush takes 10 ms over each flush of a file or a folder to disk, as a slow stick
+// does; --slow-create takes 100 ms over each creation of a file; --no-links
+// refuses hard links (EPERM); --no-exclusive-rename refuses a rename with flags (EINVAL);
+// --room-for-root-only reports every free block as reserved for root. It runs in the
 // foreground until it is unmounted.
 #define FUSE_USE_VERSION 31
 #include <dirent.h>
@@ -23,6 +31,8 @@
 #include <fuse3/fuse_lowlevel.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unicode/unorm2.h>
+#include <unicode/ustring.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,7 +46,7 @@
 
 namespace {
 
-enum class Fold { None, Upper, Lower };
+enum class Fold { None, Upper, Lower, Full };
 
 struct Options {
     std::string Backing;
@@ -45,14 +55,39 @@ struct Options {
     bool FailClose = false;
     bool FlipLinks = false;
     bool SlowFlush = false;
+    bool SlowCreate = false;
+    bool NoLinks = false;
+    bool NoExclusiveRename = false;
+    bool RoomForRootOnly = false;
     bool RefuseChmod = false;
     mode_t FileMode = 0;
     mode_t CreateMode = 0;
     bool Slow = false;
 } Settings;
 
-// Name with each character upper- or lower-cased, as the filesystem compares names.
+// Name decomposed, fully case folded and decomposed again, as UTF-16.
+std::wstring FullyFolded(const std::string& Name) {
+    UErrorCode Error = U_ZERO_ERROR;
+    std::u16string Text(Name.size() * 3 + 16, u'\0'), Next(Name.size() * 3 + 16, u'\0');
+    int32_t Length = 0;
+    u_strFromUTF8(Text.data(), static_cast<int32_t>(Text.size()), &Length, Name.data(),
+                  static_cast<int32_t>(Name.size()), &Error);
+    const UNormalizer2* Decomposing = unorm2_getNFDInstance(&Error);
+    Length = unorm2_normalize(Decomposing, Text.data(), Length, Next.data(),
+                              static_cast<int32_t>(Next.size()), &Error);
+    Length = u_strFoldCase(Text.data(), static_cast<int32_t>(Text.size()), Next.data(), Length,
+                           U_FOLD_CASE_DEFAULT, &Error);
+    Length = unorm2_normalize(Decomposing, Text.data(), Length, Next.data(),
+                              static_cast<int32_t>(Next.size()), &Error);
+    return U_FAILURE(Error) ? std::wstring() : std::wstring(Next.begin(), Next.begin() + Length);
+}
+
+// Name with each character upper- or lower-cased, or fully folded, as the filesystem compares
+// names.
 std::wstring Folded(const std::string& Name) {
+    if (Settings.Casefold == Fold::Full) {
+        return FullyFolded(Name);
+    }
     std::wstring Wide(Name.size() + 1, L'\0');
     const auto Length = std::mbstowcs(Wide.data(), Name.c_str(), Wide.size());
     Wide.resize(Length == static_cast<std::size_t>(-1) ? 0 : Length);
@@ -132,6 +167,9 @@ int ReadFolder(const char* Path, void* Buffer, fuse_fill_dir_t Fill, off_t, fuse
 }
 
 int Create(const char* Path, mode_t Mode, fuse_file_info* File) {
+    if (Settings.SlowCreate) {
+        ::usleep(100000);
+    }
     const int Descriptor = ::open(BackingPath(Path).c_str(), File->flags | O_CREAT,
                                   Settings.CreateMode != 0 ? Settings.CreateMode : Mode);
     if (Descriptor < 0) {
@@ -216,11 +254,17 @@ int SyncFolder(const char* Path, int, fuse_file_info*) {
 }
 
 int Rename(const char* From, const char* To, unsigned int Flags) {
+    if (Settings.NoExclusiveRename && Flags != 0) {
+        return -EINVAL;
+    }
     return Result(
         ::renameat2(AT_FDCWD, BackingPath(From).c_str(), AT_FDCWD, BackingPath(To).c_str(), Flags));
 }
 
 int Link(const char* From, const char* To) {
+    if (Settings.NoLinks) {
+        return -EPERM;
+    }
     return Result(::link(BackingPath(From).c_str(), BackingPath(To).c_str()));
 }
 
@@ -254,7 +298,11 @@ int SetTimes(const char* Path, const timespec Times[2], fuse_file_info*) {
 }
 
 int FileSystemStatus(const char* Path, struct statvfs* Status) {
-    return Result(::statvfs(BackingPath(Path).c_str(), Status));
+    const int Found = Result(::statvfs(BackingPath(Path).c_str(), Status));
+    if (Settings.RoomForRootOnly) {
+        Status->f_bavail = 0;
+    }
+    return Found;
 }
 
 }  // namespace
@@ -272,6 +320,16 @@ int main(int argc, char** argv) {
             Settings.Casefold = Fold::Upper;
         } else if (Option == "--casefold-lower") {
             Settings.Casefold = Fold::Lower;
+        } else if (Option == "--casefold-full") {
+            Settings.Casefold = Fold::Full;
+        } else if (Option == "--slow-create") {
+            Settings.SlowCreate = true;
+        } else if (Option == "--no-links") {
+            Settings.NoLinks = true;
+        } else if (Option == "--no-exclusive-rename") {
+            Settings.NoExclusiveRename = true;
+        } else if (Option == "--room-for-root-only") {
+            Settings.RoomForRootOnly = true;
         } else if (Option == "--hang-reads") {
             Settings.HangReads = true;
         } else if (Option == "--fail-close") {
@@ -315,11 +373,15 @@ int main(int argc, char** argv) {
     Operations.statfs = FileSystemStatus;
     std::vector<char*> Arguments = {argv[0], argv[2], const_cast<char*>("-f")};
     // One thread, so that calls come in order; a hung read must not hold up the others, and a
-    // slow disk takes several flushes at once.
-    if (!Settings.HangReads && !Settings.SlowFlush) {
+    // slow disk takes several flushes or creations at once.
+    if (!Settings.HangReads && !Settings.SlowFlush && !Settings.SlowCreate) {
         Arguments.push_back(const_cast<char*>("-s"));
     } else {
         Arguments.push_back(const_cast<char*>("-omax_threads=8"));
+    }
+    // Other users reach the folder too, as they reach a shared one.
+    if (::geteuid() == 0) {
+        Arguments.push_back(const_cast<char*>("-oallow_other"));
     }
     return fuse_main(static_cast<int>(Arguments.size()), Arguments.data(), &Operations, nullptr);
 }

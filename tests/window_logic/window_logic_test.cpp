@@ -475,14 +475,89 @@ TEST_F(Presenting, SeveralTracksAtStartAreAListEvenWithOneMissing) {
         << Window.Said.back();
 }
 
+// Every byte of the list is done once it has ended, also of tracks that ended before their
+// last byte was read.
 TEST_F(Presenting, AListCountsTheBytesOfEveryTrack) {
-    ListRun Two({{Directory / "a.trk", Directory / "NoIcons_a.trk"},
-                 {Directory / "b.trk", Directory / "NoIcons_b.trk"}});
-    Two.Run();
-    const ListProgress Now = Two.Progress();
-    EXPECT_EQ(Now.BytesDone, 2 * Track.size());
-    EXPECT_EQ(Now.BytesInAll, 2 * Track.size());
+    std::filesystem::create_directory(Directory / "folder");
+    const std::string Short = "player W\r\n";
+    const struct {
+        const char* Name;
+        RunSettings Run;
+        std::uint64_t Bytes;
+    } Rows[] = {
+        {"converted", {Directory / "a.trk", Directory / "NoIcons_a.trk"}, Track.size()},
+        {"copied", {Directory / "short.trk", Directory / "NoIcons_short.trk"}, Short.size()},
+        {"failed before a byte was read",
+         {Directory / "b.trk", Directory / "folder"},
+         Track.size()},
+        {"refused before the list began",
+         {Directory / "b.trk", Directory / "NoIcons_a.trk"},
+         Track.size()},
+    };
+    std::vector<RunSettings> Runs;
+    std::uint64_t Bytes = 0;
+    for (const auto& Row : Rows) {
+        Runs.push_back(Row.Run);
+        Bytes += Row.Bytes;
+    }
+    ListRun List(Runs, 2);
+    List.Run();
+    const ListProgress Now = List.Progress();
+    EXPECT_EQ(Now.BytesDone, Bytes);
+    EXPECT_EQ(Now.BytesInAll, Bytes);
     EXPECT_EQ(ProgressPermille(Now), 1000);
+}
+
+// Before any track starts, an output that the folder would take for an earlier track's output,
+// or that is a track of the list, is refused, and named as such.
+TEST_F(Presenting, AListWritesNoFileTwiceNorOverItsOwnTracks) {
+    std::filesystem::create_directories(Directory / "sub");
+    std::filesystem::create_directories(Directory / "out");
+    WriteFile(Directory / "sub/a.trk", Track);
+    WriteFile(Directory / "Mission.trk", Track);
+    WriteFile(Directory / "sub/mission.trk", Track);
+    const std::string Out = Directory / "out";
+    const auto Refused = [](const std::string& Output, NamedReason Why) {
+        return FailureText({FailedStep::CreateOutput, Output, {}, Reason::Because(Why)},
+                           PlainQuotes(AsIs));
+    };
+    // Names that differ in case are one where the system takes them for one (Windows).
+    const std::string Twice = Refused(Out + Sep + "NoIcons_mission.trk", NamedReason::WrittenTwice);
+    const struct {
+        const char* Name;
+        std::vector<RunSettings> Runs;
+        std::vector<std::string> Said;  // each track's failure, or "" where it was converted
+    } Rows[] = {
+        {"one output for two tracks",
+         {{Directory / "a.trk", Out + Sep + "NoIcons_a.trk"},
+          {Directory / "sub/a.trk", Out + Sep + "NoIcons_a.trk"}},
+         {"", Refused(Out + Sep + "NoIcons_a.trk", NamedReason::WrittenTwice)}},
+        {"outputs that differ only in case",
+         {{Directory / "Mission.trk", Out + Sep + "NoIcons_Mission.trk"},
+          {Directory / "sub/mission.trk", Out + Sep + "NoIcons_mission.trk"}},
+         {"", WindowsPaths ? Twice : ""}},
+        {"an output that is a later track",
+         {{Directory / "a.trk", Directory / "b.trk"}, {Directory / "b.trk", Out + Sep + "b.trk"}},
+         {Refused(Directory / "b.trk", NamedReason::ReadByTheList), ""}},
+        {"an output that is an earlier track",
+         {{Directory / "b.trk", Out + Sep + "b.trk"}, {Directory / "a.trk", Directory / "b.trk"}},
+         {"", Refused(Directory / "b.trk", NamedReason::ReadByTheList)}},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        std::filesystem::remove_all(Out);
+        std::filesystem::create_directories(Out);
+        WriteFile(Directory / "b.trk", Track);
+        ListRun List(Row.Runs, 2);
+        List.Run();
+        std::vector<std::string> Said;
+        for (const auto& Done : List.Results()) {
+            Said.push_back(Done.Result.Failed ? FailureText(*Done.Result.Failed, PlainQuotes(AsIs))
+                                              : std::string());
+        }
+        EXPECT_EQ(Said, Row.Said);
+        EXPECT_EQ(ReadFile(Directory / "b.trk"), Track);
+    }
 }
 
 // Several in flight at once, a long track first and a missing one among them: every result in
