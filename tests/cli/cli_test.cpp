@@ -47,7 +47,7 @@ class Started {
         if (Child_ == 0) {
             dup2(Pipe[1], STDERR_FILENO);
             close(Pipe[0]);
-            const rlimit FileSize{16u << 20, 16u << 20}, Seconds{30, 30};
+            const rlimit FileSize{2u << 20, 2u << 20}, Seconds{30, 30};
             setrlimit(RLIMIT_FSIZE, &FileSize);
             setrlimit(RLIMIT_CPU, &Seconds);
             if (chdir(Folder.c_str()) != 0) {

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -50,6 +51,8 @@ class OddFolder {
         fs::create_directories(MountPoint);
         Process_ = fork();
         if (Process_ == 0) {
+            // Should the test die, the filesystem unmounts itself: nothing stays mounted.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             std::vector<std::string> Words = {QUELLMARK_ODD_FS, Backing, MountPoint};
             Words.insert(Words.end(), Options.begin(), Options.end());
             std::vector<char*> Arguments;

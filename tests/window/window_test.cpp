@@ -21,6 +21,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "tests/support/track_head.h"
@@ -503,11 +504,17 @@ void FilterMessages(QtMsgType Type, const QMessageLogContext& Context, const QSt
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A fault that writes without end fails within seconds; no core file is left.
+    const rlimit FileSize{256u << 20, 256u << 20};
+    const rlimit NoCore{0, 0};
+    setrlimit(RLIMIT_FSIZE, &FileSize);
+    setrlimit(RLIMIT_CORE, &NoCore);
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QString Runtime = QDir::temp().filePath(QStringLiteral("quellmark-test-runtime"));
-    QDir().mkpath(Runtime);
-    QFile::setPermissions(Runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Runtime));
+    // Every folder the toolkit writes to is the test's own (0700), removed at the end.
+    const QTemporaryDir Home;
+    for (const char* Variable : {"HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
+        qputenv(Variable, QFile::encodeName(Home.path()));
+    }
     PreviousHandler = qInstallMessageHandler(FilterMessages);
     QApplication Application(argc, argv);
     quellmark::WindowTest Test;
