@@ -1,6 +1,7 @@
 # The whole set-up on a fresh Debian 12 machine: `make run` or `make test`.
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
+THREADS_DIR  ?= build-threads
 JOBS         ?= $(shell nproc)
 
 FUZZ_DIR     ?= build-fuzz
@@ -33,11 +34,18 @@ run: deps $(BUILD_DIR)/CMakeCache.txt
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer; then the tests
+# of the engine, the list runner and the command line built with ThreadSanitizer (the window's
+# toolkit is not built for it), which fails at its first report.
 sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUELLMARK_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUELLMARK_SANITIZE=address
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B $(THREADS_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_SANITIZE=thread \
+	    -DQUELLMARK_WINDOW=OFF
+	cmake --build $(THREADS_DIR) -j $(JOBS)
+	cd $(THREADS_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	    ctest --output-on-failure -j $(JOBS)
 
 # Each fuzzer for FUZZ_SECONDS from a fresh corpus of real-looking tracks; any finding fails.
 fuzz:
@@ -101,4 +109,4 @@ format-check:
 	@scripts/check-format
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(THREADS_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

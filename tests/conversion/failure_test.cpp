@@ -213,8 +213,8 @@ TEST_F(RunFailure, FullDiskLeavesTheEarlierOutputAlone) {
 }
 
 TEST_F(RunFailure, LongLinesNeedNoMemoryOfTheirSize) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
 #else
     const std::string Long(64u << 20, 'x');
     const auto Outcome = [](RunOutcome Value) { return std::to_string(static_cast<int>(Value)); };

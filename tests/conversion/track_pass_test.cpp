@@ -243,7 +243,9 @@ TEST_P(EachByteScan, MatchesTheLineModelAtEveryBlockSize) {
             ASSERT_EQ(RunWithBlocks(Input, State, Command, BlockSize, Outcome), Expected);
             ASSERT_EQ(Outcome, ExpectedOutcome);
             // Read ahead, the blocks change places under the pass: the same bytes all the same.
-            if (BlockSize >= 16) {
+            // Each track is read ahead at one block size, the smallest ones now and then, since
+            // every block handed between threads costs much where threads meet slowly (Wine).
+            if (BlockSize == (Track % 6 == 0 ? 16 : Track % 2 == 0 ? 61 : 4096)) {
                 ASSERT_EQ(RunWithBlocks(Input, State, Command, BlockSize, Outcome, true), Expected);
                 ASSERT_EQ(Outcome, ExpectedOutcome);
             }
