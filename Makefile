@@ -44,7 +44,7 @@ sanitize: deps
 	cmake -S . -B $(THREADS_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_SANITIZE=thread \
 	    -DQUELLMARK_WINDOW=OFF
 	cmake --build $(THREADS_DIR) -j $(JOBS)
-	cd $(THREADS_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	cd $(THREADS_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0" \
 	    ctest --output-on-failure -j $(JOBS)
 
 # Each fuzzer for FUZZ_SECONDS from a fresh corpus of real-looking tracks; any finding fails.

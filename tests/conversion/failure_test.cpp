@@ -377,7 +377,11 @@ TEST_F(RunFailure, DeathMidRunLeavesNothingBehind) {
         // A SIGKILL in the instant between the hidden name and the final one leaves a whole
         // hidden copy, which the next run into the folder removes.
         if (Row.Signal == SIGKILL) {
-            EXPECT_EQ(Run(Directory / "in.trk", Directory / "earlier.trk"), RunOutcome::Finished);
+            EXPECT_EQ(InChild([&] {
+                          return Report(Run(Directory / "in.trk", Directory / "earlier.trk"),
+                                        Reason);
+                      }),
+                      Report(RunOutcome::Finished));
         }
         EXPECT_EQ(Directory.Listing(), "big.trk|earlier.trk|in.trk");
     }
