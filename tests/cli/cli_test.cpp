@@ -61,6 +61,10 @@ class Started {
                                            Append ? "ab" : "wb", stdout) == nullptr) {
                 _exit(127);
             }
+            // The leak check of a sanitizer build cannot work under a tracer.
+            if (!Wrapper.empty()) {
+                setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+            }
             std::vector<char*> Argv;
             for (const auto& Word : Wrapper) {
                 Argv.push_back(const_cast<char*>(Word.c_str()));
