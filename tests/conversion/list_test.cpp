@@ -41,8 +41,10 @@ std::string FileSizeSignal() {
 
 class ListFailure : public RunFailure {
   public:
-    // Count tracks named t<n>.trk, converted into out/, the first Big where asked.
-    std::vector<RunSettings> Tracks(std::size_t Count, bool WithBig = false) {
+    // Count tracks named t<n>.trk, converted into out/ (each into a folder of its own there,
+    // with FolderEach), the first Big where asked.
+    std::vector<RunSettings> Tracks(std::size_t Count, bool WithBig = false,
+                                    bool FolderEach = false) {
         fs::create_directories(Directory / "out");
         std::vector<RunSettings> Runs;
         for (std::size_t At = 0; At < Count; ++At) {
@@ -50,7 +52,9 @@ class ListFailure : public RunFailure {
             if (!fs::exists(Directory / Name)) {
                 WriteFile(Directory / Name, Track);
             }
-            Runs.push_back({Directory / Name, Directory / ("out/" + Name), IconState::Full});
+            const std::string Folder = FolderEach ? "out/f" + std::to_string(At) + "/" : "out/";
+            fs::create_directories(Directory / Folder);
+            Runs.push_back({Directory / Name, Directory / (Folder + Name), IconState::Full});
         }
         if (WithBig) {
             Runs.front().InputPath = WriteBigTrack();
@@ -68,6 +72,7 @@ TEST_F(ListFailure, EveryTrackKeepsToTheLimitsOfTheProcess) {
         std::size_t Tracks;
         bool WithBig;
         std::string Said;
+        bool FolderEach = false;
     } Rows[] = {
         // Only the track that does not fit fails, and the program goes on as it was.
         {"a file size limit", RLIMIT_FSIZE, 1u << 20, 6, true,
@@ -77,13 +82,16 @@ TEST_F(ListFailure, EveryTrackKeepsToTheLimitsOfTheProcess) {
              "|5x " + Finished + "|"},
         {"sixteen files open at most", RLIMIT_NOFILE, 16, 40, false, "40x " + Finished + "|"},
         {"as few files as one track needs", RLIMIT_NOFILE, 11, 10, false, "10x " + Finished + "|"},
+        // Folders waiting for their flush are kept open only as far as there is room.
+        {"sixteen files open, a folder each", RLIMIT_NOFILE, 16, 40, false, "40x " + Finished + "|",
+         true},
         // Past the first batch, each batch starts with its own first track.
         {"three batches", RLIMIT_NOFILE, 1024, 150, false, "150x " + Finished + "|"},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         fs::remove_all(Directory / "out");
-        const auto Runs = Tracks(Row.Tracks, Row.WithBig);
+        const auto Runs = Tracks(Row.Tracks, Row.WithBig, Row.FolderEach);
         EXPECT_EQ(InChild([&] {
                       const rlimit Limits{Row.Limit, Row.Limit};
                       if (setrlimit(Row.Resource, &Limits) != 0) {
@@ -94,8 +102,11 @@ TEST_F(ListFailure, EveryTrackKeepsToTheLimitsOfTheProcess) {
                   }),
                   Row.Said);
         // Every track that was converted has its output, and nothing else is there.
-        EXPECT_EQ(std::distance(fs::directory_iterator(Directory / "out"), {}),
-                  static_cast<std::ptrdiff_t>(Row.Tracks - (Row.WithBig ? 1 : 0)));
+        std::ptrdiff_t Outputs = 0;
+        for (const auto& Entry : fs::recursive_directory_iterator(Directory / "out")) {
+            Outputs += Entry.is_regular_file();
+        }
+        EXPECT_EQ(Outputs, static_cast<std::ptrdiff_t>(Row.Tracks - (Row.WithBig ? 1 : 0)));
     }
 }
 
