@@ -7,8 +7,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "conversion/file_identity.h"
 
 namespace quellmark {
 
@@ -22,8 +25,8 @@ class OutputKeys {
     // The keys of the file Path names as an output. Each folder is looked at once.
     std::vector<std::string> Of(const std::string& Path);
     // The key of the file Path leads to by its identity; empty when it has none that means
-    // something.
-    std::string OfFile(const std::string& Path);
+    // something. Identity, where given, receives the file's identity whenever it exists.
+    std::string OfFile(const std::string& Path, std::optional<FileIdentity>* Identity = nullptr);
 
     class Folders;
 

@@ -48,11 +48,12 @@ std::vector<FileIdentity> ListRun::PlanOutputs() {
         if (Runs_[At].InputFromStandardInput) {
             continue;
         }
-        if (const auto Identity = IdentityOf(Runs_[At].InputPath)) {
-            Tracks.push_back(*Identity);
-        }
-        if (const std::string Key = Keys.OfFile(Runs_[At].InputPath); !Key.empty()) {
+        std::optional<FileIdentity> Identity;
+        if (const std::string Key = Keys.OfFile(Runs_[At].InputPath, &Identity); !Key.empty()) {
             Inputs.emplace(Key, At);
+        }
+        if (Identity) {
+            Tracks.push_back(*Identity);
         }
     }
     for (std::size_t At = 0; At < Runs_.size(); ++At) {

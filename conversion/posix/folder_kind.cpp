@@ -28,11 +28,20 @@ long KindOf(int Folder) {
     return ::fstatfs(Folder, &System) == 0 ? static_cast<long>(System.f_type) : 0;
 }
 
+bool KindHasFileIdentities(long Kind) {
+    return Kind != 0 && Kind != FuseMagic && Kind != CifsMagic && Kind != Smb2Magic;
+}
+
 }  // namespace
 
 bool HasFileIdentities(int Folder) {
-    const long Kind = KindOf(Folder);
-    return Kind != 0 && Kind != FuseMagic && Kind != CifsMagic && Kind != Smb2Magic;
+    return KindHasFileIdentities(KindOf(Folder));
+}
+
+bool HasFileIdentitiesAt(const std::string& Path) {
+    struct statfs System {};
+    return ::statfs(Path.c_str(), &System) == 0 &&
+           KindHasFileIdentities(static_cast<long>(System.f_type));
 }
 
 bool MayIgnoreCase(int Folder) {

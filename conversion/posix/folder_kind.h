@@ -12,6 +12,8 @@ namespace quellmark {
 // folder), and SMB mounts with noserverino number what the client has seen: there a folder's
 // identity says nothing.
 bool HasFileIdentities(int Folder);
+// The same for the filesystem that Path is on.
+bool HasFileIdentitiesAt(const std::string& Path);
 
 // Whether the folder may take two spellings of a name for one file: a casefold folder of
 // ext4, f2fs or tmpfs, and every kind of folder not known to tell case apart (vfat, exFAT,

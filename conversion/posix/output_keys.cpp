@@ -2,7 +2,6 @@
 // identities say nothing; a name as it is, or folded where the folder may ignore case.
 #include "conversion/output_keys.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -44,13 +43,16 @@ FolderKey KeyOfFolder(const PathEntry& Entry) {
 
 class OutputKeys::Folders {
   public:
-    const FolderKey& Of(const PathEntry& Entry) {
-        const auto Known = ByPath_.find(Entry.FolderPath);
-        if (Known != ByPath_.end()) {
-            return Known->second;
-        }
-        return ByPath_.emplace(Entry.FolderPath, KeyOfFolder(Entry)).first->second;
+    // The key of the folder Entry has open, known by Path (as written, or as links led).
+    const FolderKey& Of(const std::string& Path, const PathEntry& Entry) {
+        return ByPath_.emplace(Path, KeyOfFolder(Entry)).first->second;
     }
+    const FolderKey* Known(const std::string& Path) const {
+        const auto Found = ByPath_.find(Path);
+        return Found != ByPath_.end() ? &Found->second : nullptr;
+    }
+
+    std::map<dev_t, bool> Identities;
 
   private:
     std::map<std::string, FolderKey> ByPath_;
@@ -63,37 +65,55 @@ std::vector<std::string> OutputKeys::Of(const std::string& Path) {
     std::vector<std::string> Keys;
     struct stat Link {};
     const bool Exists = ::lstat(Path.c_str(), &Link) == 0;
-    PathEntry Entry;
-    // A plain name needs only its folder, which many outputs share; a link is followed to the
-    // entry it leads to.
+    std::string Name = FileNameOf(Path);
+    const FolderKey* Folder = nullptr;
+    // A plain name needs only its folder, which many outputs share and which is looked at
+    // once; a link is followed to the entry it leads to.
     if (Exists && S_ISLNK(Link.st_mode)) {
+        PathEntry Entry;
         try {
             Entry = ResolveOutputTarget(Path, false).Entry;
         } catch (const TrackFileError&) {
         }
-    } else if (OpenParentFolder(Path, Entry) != 0) {
-        Entry.Folder = FileDescriptor();
+        Name = Entry.Name;
+        Folder = &Folders_->Of("link " + Entry.FolderPath, Entry);
+    } else if (Folder = Folders_->Known(FolderNameOf(Path)); Folder == nullptr) {
+        PathEntry Entry;
+        if (OpenParentFolder(Path, Entry) != 0) {
+            Entry.Folder = FileDescriptor();
+        }
+        Folder = &Folders_->Of(FolderNameOf(Path), Entry);
     }
-    const FolderKey& Folder = Folders_->Of(Entry);
-    if (Folder.Key.empty()) {
+    if (Folder->Key.empty()) {
         Keys.push_back("as written " + FilesystemPathOf(Path).lexically_normal().string());
     } else {
-        Keys.push_back(Folder.Key + "/" +
-                       (Folder.Folds ? CaselessKeyBytes(Entry.Name) : Entry.Name));
+        Keys.push_back(Folder->Key + "/" + (Folder->Folds ? CaselessKeyBytes(Name) : Name));
     }
-    if (const std::string File = OfFile(Path); !File.empty()) {
-        Keys.push_back(File);
+    if (Exists && S_ISLNK(Link.st_mode)) {
+        if (const std::string File = OfFile(Path); !File.empty()) {
+            Keys.push_back(File);
+        }
+    } else if (Exists && Folder->Identities) {
+        Keys.push_back("file " + IdentityText(Link));
     }
     return Keys;
 }
 
-std::string OutputKeys::OfFile(const std::string& Path) {
-    const FileDescriptor File(::open(Path.c_str(), O_PATH | O_CLOEXEC));
+std::string OutputKeys::OfFile(const std::string& Path, std::optional<FileIdentity>* Identity) {
     struct stat Status {};
-    if (!File.IsOpen() || ::fstat(File.Get(), &Status) != 0 || !HasFileIdentities(File.Get())) {
+    if (::stat(Path.c_str(), &Status) != 0) {
         return {};
     }
-    return "file " + IdentityText(Status);
+    if (Identity != nullptr) {
+        *Identity = IdentityOf(Status);
+    }
+    // Whether identities mean something is a matter of the filesystem: asked once a device.
+    const auto Known = Folders_->Identities.find(Status.st_dev);
+    const bool Identities =
+        Known != Folders_->Identities.end()
+            ? Known->second
+            : Folders_->Identities.emplace(Status.st_dev, HasFileIdentitiesAt(Path)).first->second;
+    return Identities ? "file " + IdentityText(Status) : std::string();
 }
 
 }  // namespace quellmark

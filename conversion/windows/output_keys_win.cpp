@@ -66,8 +66,11 @@ std::vector<std::string> OutputKeys::Of(const std::string& Path) {
     return Keys;
 }
 
-std::string OutputKeys::OfFile(const std::string& Path) {
+std::string OutputKeys::OfFile(const std::string& Path, std::optional<FileIdentity>* Found) {
     const auto Identity = IdentityOf(Path);
+    if (Found != nullptr) {
+        *Found = Identity;
+    }
     if (!Identity) {
         return {};
     }
