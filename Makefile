@@ -3,6 +3,8 @@ BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
 THREADS_DIR  ?= build-threads
 JOBS         ?= $(shell nproc)
+# Every build made here fails on a compiler warning.
+STRICT       = -DQUELLMARK_WARNINGS_AS_ERRORS=ON
 
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -21,7 +23,7 @@ HARDENING = DEB_BUILD_MAINT_OPTIONS=hardening=+all
 $(BUILD_DIR)/CMakeCache.txt: | deps
 	CXXFLAGS="$$($(HARDENING) dpkg-buildflags --get CXXFLAGS) $$($(HARDENING) dpkg-buildflags --get CPPFLAGS)" \
 	LDFLAGS="$$($(HARDENING) dpkg-buildflags --get LDFLAGS)" \
-	    cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	    cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT)
 
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -38,11 +40,11 @@ test: build
 # of the engine, the list runner and the command line built with ThreadSanitizer (the window's
 # toolkit is not built for it), which fails at its first report.
 sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUELLMARK_SANITIZE=address
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUELLMARK_SANITIZE=address $(STRICT)
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(THREADS_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_SANITIZE=thread \
-	    -DQUELLMARK_WINDOW=OFF
+	    -DQUELLMARK_WINDOW=OFF $(STRICT)
 	cmake --build $(THREADS_DIR) -j $(JOBS)
 	cd $(THREADS_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0" \
 	    ctest --output-on-failure -j $(JOBS)
@@ -50,7 +52,7 @@ sanitize: deps
 # Each fuzzer for FUZZ_SECONDS from a fresh corpus of real-looking tracks; any finding fails.
 fuzz:
 	@scripts/install-deps clang libclang-rt-14-dev
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_FUZZ=ON
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLMARK_FUZZ=ON $(STRICT)
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	$(FUZZ_DIR)/tests/fuzz/make_corpus $(FUZZ_DIR)/corpus-conversion
 	mkdir -p $(FUZZ_DIR)/corpus-split $(FUZZ_DIR)/findings
@@ -85,7 +87,7 @@ WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 google
 windows:
 	@scripts/install-deps $(WINDOWS_PACKAGES)
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 # Wine is started once outside CTest, with its output elsewhere: a wineserver started by the

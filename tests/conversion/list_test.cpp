@@ -48,7 +48,7 @@ class ListFailure : public RunFailure {
         fs::create_directories(Directory / "out");
         std::vector<RunSettings> Runs;
         for (std::size_t At = 0; At < Count; ++At) {
-            const std::string Name = "t" + std::to_string(At) + ".trk";
+            const std::string Name = test::Numbered("t", At) + ".trk";
             if (!fs::exists(Directory / Name)) {
                 WriteFile(Directory / Name, Track);
             }

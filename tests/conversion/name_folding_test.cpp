@@ -22,8 +22,8 @@ std::string LibraryFolded(const std::string& Text) {
                   &Error);
     const UNormalizer2* Decomposing = unorm2_getNFDInstance(&Error);
     Length = unorm2_normalize(Decomposing, Wide.data(), Length, Other.data(), Size(Other), &Error);
-    Length = u_strFoldCase(Wide.data(), Size(Wide), Other.data(), Length, U_FOLD_CASE_DEFAULT,
-                           &Error);
+    Length =
+        u_strFoldCase(Wide.data(), Size(Wide), Other.data(), Length, U_FOLD_CASE_DEFAULT, &Error);
     Length = unorm2_normalize(Decomposing, Wide.data(), Length, Other.data(), Size(Other), &Error);
     std::string Folded(static_cast<std::size_t>(Length) * 3 + 1, '\0');
     int32_t Bytes = 0;

@@ -554,7 +554,7 @@ TEST_F(OddSystem, WorksWithoutProc) {
     // back on.
     fs::create_directory(Directory / "chain");
     for (int Hop = 1; Hop < 40; ++Hop) {
-        fs::create_symlink("c" + std::to_string(Hop + 1),
+        fs::create_symlink(test::Numbered("c", Hop + 1),
                            Directory / "chain/c" + std::to_string(Hop));
     }
     fs::create_symlink("../earlier.trk", Directory / "chain/c40");

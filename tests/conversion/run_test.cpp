@@ -28,7 +28,7 @@ std::string Inserted(int NumToggles) {
 std::string Preamble(int Count) {
     std::string Lines;
     for (int Line = 1; Line <= Count; ++Line) {
-        Lines += "p" + std::to_string(Line) + "\r\n";
+        Lines += test::Numbered("p", Line) + "\r\n";
     }
     return Lines;
 }

@@ -62,6 +62,12 @@ std::string ToUtf8(const std::filesystem::path& Path) {
     return {Text.begin(), Text.end()};
 }
 
+std::string Numbered(std::string_view Prefix, std::size_t Number) {
+    std::string Text(Prefix);
+    Text += std::to_string(Number);
+    return Text;
+}
+
 void WriteFile(const std::string& Path, std::string_view Content) {
     std::ofstream File(FromUtf8(Path), std::ios::binary | std::ios::trunc);
     File.write(Content.data(), static_cast<std::streamsize>(Content.size()));

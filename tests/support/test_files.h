@@ -33,6 +33,10 @@ class TemporaryDirectory {
 std::filesystem::path FromUtf8(const std::string& Path);
 std::string ToUtf8(const std::filesystem::path& Path);
 
+// Prefix and Number written after it ("t7"). Built by appending, since GCC 12 takes a
+// literal put in front of a string for an overlapping copy (-Wrestrict) at -O3.
+std::string Numbered(std::string_view Prefix, std::size_t Number);
+
 void WriteFile(const std::string& Path, std::string_view Content);
 std::string ReadFile(const std::string& Path);
 
