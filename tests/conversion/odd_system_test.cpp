@@ -511,17 +511,21 @@ TEST_F(OddSystem, AnEndingSignalInAListLeavesNoHiddenFile) {
         GTEST_SKIP() << "no /dev/fuse to mount the test filesystem";
     }
     const std::string Back = Directory / "back", Mount = Directory / "mnt";
-    fs::create_directories(Back + "/out");
+    fs::create_directories(Back);
     const OddFolder Odd(Back, Mount, {"--slow-create"});
     ASSERT_TRUE(Odd.Mounted());
-    std::vector<RunSettings> Runs;
-    for (int At = 0; At < 400; ++At) {
-        Runs.push_back({Directory / "in.trk", Mount + "/out/t" + std::to_string(At) + ".trk"});
-    }
+    int Round = 0;
     for (const int Signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         SCOPED_TRACE(strsignal(Signal));
-        fs::remove_all(Back + "/out");
-        fs::create_directories(Back + "/out");
+        // A folder of its own each time: the filesystem may still be letting go of the files
+        // the ended program had open in the last one.
+        const std::string Out = "/out" + std::to_string(++Round);
+        fs::create_directories(Back + Out);
+        std::vector<RunSettings> Runs;
+        for (int At = 0; At < 400; ++At) {
+            Runs.push_back(
+                {Directory / "in.trk", Mount + Out + "/t" + std::to_string(At) + ".trk"});
+        }
         test::Child Running([&] {
             // Ctrl-\ asks for a core dump as well; none is wanted here.
             const rlimit NoCore{0, 0};
@@ -530,7 +534,7 @@ TEST_F(OddSystem, AnEndingSignalInAListLeavesNoHiddenFile) {
             List.Run();
             return std::string("not ended");
         });
-        for (int Wait = 0; Wait < 1000 && std::distance(fs::directory_iterator(Back + "/out"),
+        for (int Wait = 0; Wait < 1000 && std::distance(fs::directory_iterator(Back + Out),
                                                         fs::directory_iterator()) < 8;
              ++Wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -538,7 +542,7 @@ TEST_F(OddSystem, AnEndingSignalInAListLeavesNoHiddenFile) {
         kill(Running.Pid(), Signal);
         EXPECT_EQ(Running.Wait(), "");
         EXPECT_TRUE(WIFSIGNALED(Running.Status()) && WTERMSIG(Running.Status()) == Signal);
-        for (const auto& Entry : fs::directory_iterator(Back + "/out")) {
+        for (const auto& Entry : fs::directory_iterator(Back + Out)) {
             EXPECT_NE(Entry.path().filename().string().rfind(".quellmark-", 0), 0u);
         }
     }
