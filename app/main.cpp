@@ -32,7 +32,7 @@ int AnswerOptions(int argc, char** argv) {
     Parser.setApplicationDescription(QString::fromUtf8(quellmark::WindowProgramPurpose));
     Parser.addHelpOption();
     const QCommandLineOption Version(QStringList{QStringLiteral("version")},
-                                     QCoreApplication::translate("main", "Print the version."));
+                                     QStringLiteral("Print the version."));
     Parser.addOption(Version);
     Parser.addPositionalArgument(QStringLiteral("TRACK"),
                                  QString::fromUtf8(quellmark::WindowProgramTracks),

@@ -54,7 +54,7 @@ void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
     Layout->setRowStretch(2, 1);
     auto* Buttons = new QDialogButtonBox(&Box);
     if (Question) {
-        Buttons->addButton(QDialogButtonBox::tr("Convert"), QDialogButtonBox::AcceptRole);
+        Buttons->addButton(QStringLiteral("Convert"), QDialogButtonBox::AcceptRole);
     }
     QPushButton* Default =
         Buttons->addButton(Question ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok);

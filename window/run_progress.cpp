@@ -1,6 +1,5 @@
 #include "window/run_progress.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -26,9 +25,7 @@ void ProgressDialogView::Show(QWidget* Owner, const QString& Label, int Permille
         Bar_->setRange(0, 1000);
         Bar_->setTextVisible(false);
         auto* Buttons = new QDialogButtonBox(Dialog_);
-        StopButton_ =
-            Buttons->addButton(QCoreApplication::translate("quellmark::RunProgress", "Stop"),
-                               QDialogButtonBox::RejectRole);
+        StopButton_ = Buttons->addButton(QStringLiteral("Stop"), QDialogButtonBox::RejectRole);
         Layout->addWidget(Text_);
         Layout->addWidget(Bar_);
         Layout->addWidget(Buttons);
