@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/convert_options.h"
 #include "cli/track_batch.h"
 #include "window_logic/window_layout.h"
 
@@ -130,24 +131,27 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
     App.footer(Footer());
     std::string State = IconStateOptions().front().ValueName;
     std::string Command = CommandOptions().front().ValueName;
-    App.add_option("-s,--icon-state", State,
+    App.add_option(NamesOf(ConvertOption::IconState), State,
                    "The icon state the recording starts in (default: " + State + ")")
         ->type_name("STATE")
         ->transform(
             CLI::IsMember(ValueNames(IconStateOptions()), CLI::ignore_case).description(""));
-    App.add_option("-c,--command", Command,
+    App.add_option(NamesOf(ConvertOption::Command), Command,
                    "The command that replaces the icon toggles (default: " + Command + ")")
         ->type_name("COMMAND")
         ->transform(CLI::IsMember(ValueNames(CommandOptions()), CLI::ignore_case).description(""));
-    App.add_option("-o,--output", Options.OutputPath, "Write the output of the one TRACK to FILE")
+    App.add_option(NamesOf(ConvertOption::Output), Options.OutputPath,
+                   "Write the output of the one TRACK to FILE")
         ->type_name("FILE");
-    App.add_option("-d,--output-dir", Options.OutputFolder, "Write the outputs into DIR")
+    App.add_option(NamesOf(ConvertOption::OutputFolder), Options.OutputFolder,
+                   "Write the outputs into DIR")
         ->type_name("DIR");
-    App.add_flag("-f,--force", Options.Force, "Replace outputs that exist");
-    App.add_flag("-n,--skip-existing", Options.SkipExisting,
+    App.add_flag(NamesOf(ConvertOption::Force), Options.Force, "Replace outputs that exist");
+    App.add_flag(NamesOf(ConvertOption::SkipExisting), Options.SkipExisting,
                  "Leave outputs that exist alone, and their tracks unconverted");
-    App.add_flag("-q,--quiet", Options.Quiet, "Print no warnings, only failures");
-    App.add_flag("-v,--verbose", Options.Verbose, "Also name every track that finished");
+    App.add_flag(NamesOf(ConvertOption::Quiet), Options.Quiet, "Print no warnings, only failures");
+    App.add_flag(NamesOf(ConvertOption::Verbose), Options.Verbose,
+                 "Also name every track that finished");
     App.set_help_flag("-h,--help", "Print this help and exit");
     App.set_version_flag("--version", Program + " (Quellmark) " QUELLMARK_VERSION,
                          "Print the version and exit");

@@ -37,6 +37,13 @@ Plan Decision(Result Decided, std::string Message) {
     return {Decided, std::move(Message), std::nullopt};
 }
 
+// Where Track's output goes: the output the options name, else NoIcons_<name> in their output
+// folder or beside Track.
+std::string OutputOf(const std::string& Track, const BatchOptions& Options) {
+    return Options.OutputPath.empty() ? OutputPathFor(Track, Options.OutputFolder)
+                                      : Options.OutputPath;
+}
+
 class Batch {
   public:
     Batch(const BatchOptions& Options, const std::string& Program, std::ostream& Messages)
@@ -68,7 +75,7 @@ RunSettings Batch::SettingsFor(const std::string& Track) const {
     Run.OutputToStandardOutput =
         Options_.OutputPath == "-" || (Run.InputFromStandardInput && Options_.OutputPath.empty());
     Run.InputPath = Run.InputFromStandardInput ? StandardInput : Track;
-    Run.OutputPath = Run.OutputToStandardOutput ? StandardOutput : OutputPathFor(Track, Options_);
+    Run.OutputPath = Run.OutputToStandardOutput ? StandardOutput : OutputOf(Track, Options_);
     Run.InitialIconState = Options_.InitialIconState;
     Run.ReplacementCommand = Options_.ReplacementCommand;
     // Without --force a file that appears at the output path during the run is kept as well.
@@ -179,13 +186,13 @@ Result Batch::TallyFailure(const TrackResult& Done) {
     const auto& Failed = Done.Result.Failed;
     // An output that another program made during the run is left alone, as -n asks.
     if (Options_.SkipExisting && Failed && Failed->Step == FailedStep::CreateOutput &&
-        Failed->Why == Reason::FromErrno(EEXIST)) {
+        Failed->Why.Is == Cause::Exists) {
         if (Options_.Verbose) {
             Say("output track " + QuotedName(Done.Output) + " exists -- left alone");
         }
         return Result::Skipped;
     }
-    if (Failed && Failed->Why == Reason::Because(NamedReason::WrittenTwice)) {
+    if (Failed && Failed->Why.Is == Cause::WrittenTwice) {
         Say("will not overwrite just-created " + QuotedName(Done.Output) + " with " +
             QuotedName(Done.Track));
     } else {
@@ -200,11 +207,6 @@ std::string Counted(std::size_t Number, const char* What) {
 }
 
 }  // namespace
-
-std::string OutputPathFor(const std::string& Track, const BatchOptions& Options) {
-    return Options.OutputPath.empty() ? quellmark::OutputPathFor(Track, Options.OutputFolder)
-                                      : Options.OutputPath;
-}
 
 int ConvertTracks(const std::vector<std::string>& Tracks, const BatchOptions& Options,
                   const std::string& Program, std::ostream& Messages) {

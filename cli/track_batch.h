@@ -29,10 +29,6 @@ enum BatchStatus : int {
     SomeCopied = 3,    // none failed, but a track had no record section: its output is a copy
 };
 
-// Where Track's output goes: Options.OutputPath, else NoIcons_<name> in Options.OutputFolder
-// or beside Track.
-std::string OutputPathFor(const std::string& Track, const BatchOptions& Options);
-
 // Converts every track, one run each and several at once, writing messages to Messages as
 // "<Program>: <message>" in the order of Tracks.
 // "-" is standard input, converted to standard output. A track that fails never stops the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "cli/convert_options.h"
 #include "conversion/path_syntax.h"
 #include "conversion/windows/long_path.h"
 #include "windows_text/windows_text.h"
@@ -13,8 +14,7 @@ namespace quellmark {
 namespace {
 
 // The options whose value is the next argument.
-const std::set<std::string> TakesValue = {"-o",       "-d",           "-s",           "-c",
-                                          "--output", "--output-dir", "--icon-state", "--command"};
+const std::set<std::string> TakesValue = NamesTakingAValue();
 
 std::vector<std::string> Matches(const std::string& Pattern) {
     std::vector<std::string> Found;

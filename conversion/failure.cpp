@@ -6,8 +6,4 @@ void ThrowFailure(FailedStep Step, const std::string& Path, Reason Why, const st
     throw TrackFileError({Step, Path, Folder, std::move(Why)});
 }
 
-void ThrowFileError(FailedStep Step, const std::string& Path, int ErrorNumber) {
-    ThrowFailure(Step, Path, Reason::FromErrno(ErrorNumber));
-}
-
 }  // namespace quellmark

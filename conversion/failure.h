@@ -1,5 +1,6 @@
 // What went wrong in a run, as data: the step that failed, the track and the folder it worked
-// on, and the system's reason. The words for it are the front ends' (window_logic/run_words.h).
+// on, and why, in a small vocabulary of causes that is the same on every system. The words for
+// it are the front ends' (window_logic/run_words.h).
 #pragma once
 
 #include <exception>
@@ -21,28 +22,36 @@ enum class FailedStep {
     FlushFolder,
 };
 
-// Reasons the program finds itself, where the system has no code that says it.
-enum class NamedReason {
-    NotRegularFile,
-    ChangedWhileOpened,
-    DanglingLink,   // a symbolic link to a file that does not exist
-    InUse,          // another program holds the file
-    WrittenTwice,   // an earlier track of the list has this output, as its folder compares names
-    ReadByTheList,  // the output is a track another run of the list reads
-    Unknown,
+// Why a step failed. Each system's file layer turns its own codes into these
+// (system_error_text.h); the program names the causes from NotRegularFile on itself.
+enum class Cause {
+    NotFound,      // no file or folder of that name
+    Exists,        // a file has the name already
+    IsFolder,      // a folder where a file was wanted
+    NotFolder,     // a file where a folder was wanted
+    AccessDenied,  // not allowed, or not allowed here
+    NoSpace,       // the disk or the user's share of it is full
+    TooLarge,      // past the size a file may have
+    NameTooLong,
+    TooManyLinks,  // more symbolic links than the system follows
+    IoError,       // the disk or the server failed
+    OutOfMemory,
+    InUse,               // another program holds the file
+    NotRegularFile,      // a device, a pipe
+    DanglingLink,        // a symbolic link to a file that does not exist
+    ChangedWhileOpened,  // the name led to another file by the time it was opened
+    WrittenTwice,        // an earlier track of the list has this output, as its folder compares
+    ReadByTheList,       // the output is a track another run of the list reads
+    Other,               // what only the system's own code, or a library's words, can say
 };
 
 struct Reason {
-    enum class Kind { Errno, System, Named, Text };
-    Kind Of = Kind::Errno;
-    long Code = 0;  // an errno, or the system's own code (a Win32 error on Windows)
-    NamedReason Named = NamedReason::Unknown;
-    std::string Text;  // a library's own words, for Text
+    Cause Is = Cause::Other;
+    long Code = 0;     // the system's own code where it gave one (an errno, a Win32 error)
+    std::string Text;  // a library's own words, where there are no others
 
-    static Reason FromErrno(int ErrorNumber) { return {Kind::Errno, ErrorNumber, {}, {}}; }
-    static Reason FromSystem(long Code) { return {Kind::System, Code, {}, {}}; }
-    static Reason Because(NamedReason Why) { return {Kind::Named, 0, Why, {}}; }
-    static Reason InWords(std::string Words) { return {Kind::Text, 0, {}, std::move(Words)}; }
+    static Reason Because(Cause Is) { return {Is, 0, {}}; }
+    static Reason InWords(std::string Words) { return {Cause::Other, 0, std::move(Words)}; }
     bool operator==(const Reason&) const = default;
 };
 
@@ -67,8 +76,5 @@ class TrackFileError : public std::exception {
 
 [[noreturn]] void ThrowFailure(FailedStep Step, const std::string& Path, Reason Why,
                                const std::string& Folder = {});
-
-// The same with an errno as the reason.
-[[noreturn]] void ThrowFileError(FailedStep Step, const std::string& Path, int ErrorNumber);
 
 }  // namespace quellmark

@@ -92,9 +92,9 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
     Result.PairsInserted = Removal.PairsInserted;
     Result.TogglesReplaced = Removal.TogglesReplaced;
     if (Removal.Outcome == RunOutcome::Stopped) {
-        Result.Stopped = Removal.FoundRecordSection ? StopReason::PreambleCut
-                         : Ends.FeedOnly()          ? StopReason::LfLineEnds
-                                                    : StopReason::NoRecordSection;
+        Result.StoppedBecause = Removal.FoundRecordSection ? StopReason::PreambleCut
+                                : Ends.FeedOnly()          ? StopReason::LfLineEnds
+                                                           : StopReason::NoRecordSection;
     }
     return Result;
 }
@@ -105,11 +105,11 @@ Failure DescribeFailure(const std::exception_ptr& Thrown, const std::string& Inp
     } catch (const TrackFileError& Error) {
         return Error.Failed();
     } catch (const std::bad_alloc&) {
-        return {FailedStep::ConvertInput, InputPath, {}, Reason::FromErrno(ENOMEM)};
+        return {FailedStep::ConvertInput, InputPath, {}, Reason::Because(Cause::OutOfMemory)};
     } catch (const std::exception& Error) {
         return {FailedStep::ConvertInput, InputPath, {}, Reason::InWords(Error.what())};
     } catch (...) {
-        return {FailedStep::ConvertInput, InputPath, {}, Reason::Because(NamedReason::Unknown)};
+        return {FailedStep::ConvertInput, InputPath, {}, Reason::Because(Cause::Other)};
     }
 }
 

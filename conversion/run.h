@@ -23,8 +23,10 @@ using RunProgress =
 
 struct RunResult {
     RunOutcome Outcome = RunOutcome::Failed;
-    StopReason Stopped = StopReason::NoRecordSection;  // why, for Stopped
-    std::optional<Failure> Failed;                     // what, for Failed
+    // Why the input ended before it could be converted, for Stopped (the user's Stop is
+    // Cancelled).
+    StopReason StoppedBecause = StopReason::NoRecordSection;
+    std::optional<Failure> Failed;  // what, for Failed
     // For Finished and Stopped: the output's folder could not be flushed to disk, so the new
     // track is in place but may not survive a crash.
     std::optional<Failure> NotOnDisk;

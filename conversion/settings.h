@@ -10,8 +10,9 @@ namespace quellmark {
 enum class IconState { Off, Full, Medium, Low };
 // The command that replaces each recorded icon toggle.
 enum class CommandType { Views = 0, TimeCompression = 1, UseNullCommand = 2 };
-// Stopped: the input ended before its record section was through; Cancelled: the caller asked
-// the run to end, and nothing was written.
+// Stopped: the input ended before its record section was through, and the output is a copy of
+// it (the first version's word for it); Cancelled: the user's Stop, or the caller's, ended the
+// run, and nothing was written.
 enum class RunOutcome { SameFile, Finished, Stopped, Failed, Cancelled };
 // Why a run Stopped: no line opens a record section (as in a track whose lines end in LF alone,
 // which is one long line), or the section ends within its 20-line preamble.

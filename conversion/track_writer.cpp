@@ -69,7 +69,7 @@ void TrackWriter::Flush() {
         // A short write is followed by another, which reports the reason; one that takes
         // nothing means the disk is full, as gnulib's full_write says.
         if (Written == 0) {
-            ThrowFileError(FailedStep::WriteOutput, Path_, ENOSPC);
+            ThrowFailure(FailedStep::WriteOutput, Path_, Reason::Because(Cause::NoSpace));
         }
         for (auto Left = Written; Left > 0;) {
             auto& Piece = Pending_[First];

@@ -61,11 +61,11 @@ std::vector<FileIdentity> ListRun::PlanOutputs() {
             continue;
         }
         const std::vector<std::string> Output = Keys.Of(Runs_[At].OutputPath);
-        std::optional<NamedReason> Refused;
+        std::optional<Cause> Refused;
         for (const auto& Key : Output) {
             const auto Read = Inputs.find(Key);
-            Refused = Outputs.contains(Key)                        ? NamedReason::WrittenTwice
-                      : Read != Inputs.end() && Read->second != At ? NamedReason::ReadByTheList
+            Refused = Outputs.contains(Key)                        ? Cause::WrittenTwice
+                      : Read != Inputs.end() && Read->second != At ? Cause::ReadByTheList
                                                                    : Refused;
         }
         if (Refused) {

@@ -1,8 +1,5 @@
 #include "window_logic/run_words.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "conversion/output_name.h"
 #include "conversion/path_syntax.h"
 #include "conversion/system_error_text.h"
@@ -74,30 +71,54 @@ QuoteFunction PlainQuotes(const ShowFunction& Show) {
 }
 
 std::string ReasonText(const Reason& Why) {
-    switch (Why.Of) {
-        case Reason::Kind::Errno:
-            return std::strerror(static_cast<int>(Why.Code));
-        case Reason::Kind::System:
-            return SystemErrorText(Why.Code);
-        case Reason::Kind::Text:
-            return Why.Text;
-        case Reason::Kind::Named:
+    // The causes the program names itself, in its own words whatever the system said.
+    switch (Why.Is) {
+        case Cause::InUse:
+            return "In use by another program";
+        case Cause::NotRegularFile:
+            return "Not a regular file";
+        case Cause::DanglingLink:
+            return "Symbolic link to a file that does not exist";
+        case Cause::ChangedWhileOpened:
+            return "Changed while it was opened";
+        case Cause::WrittenTwice:
+            return "An earlier track of the list is written to it";
+        case Cause::ReadByTheList:
+            return "It is a track of the list";
+        default:
             break;
     }
-    switch (Why.Named) {
-        case NamedReason::NotRegularFile:
-            return "Not a regular file";
-        case NamedReason::ChangedWhileOpened:
-            return "Changed while it was opened";
-        case NamedReason::DanglingLink:
-            return "Symbolic link to a file that does not exist";
-        case NamedReason::InUse:
-            return "In use by another program";
-        case NamedReason::WrittenTwice:
-            return "An earlier track of the list is written to it";
-        case NamedReason::ReadByTheList:
-            return "It is a track of the list";
-        case NamedReason::Unknown:
+    if (Why.Code != 0) {
+        return SystemErrorText(Why.Code);
+    }
+    if (!Why.Text.empty()) {
+        return Why.Text;
+    }
+    // The words the Linux build's system gives, on every system.
+    switch (Why.Is) {
+        case Cause::NotFound:
+            return "No such file or directory";
+        case Cause::Exists:
+            return "File exists";
+        case Cause::IsFolder:
+            return "Is a directory";
+        case Cause::NotFolder:
+            return "Not a directory";
+        case Cause::AccessDenied:
+            return "Permission denied";
+        case Cause::NoSpace:
+            return "No space left on device";
+        case Cause::TooLarge:
+            return "File too large";
+        case Cause::NameTooLong:
+            return "File name too long";
+        case Cause::TooManyLinks:
+            return "Too many levels of symbolic links";
+        case Cause::IoError:
+            return "Input/output error";
+        case Cause::OutOfMemory:
+            return "Cannot allocate memory";
+        default:
             break;
     }
     return "Unknown failure";
@@ -112,7 +133,7 @@ std::string SameFileText() {
 }
 
 std::string StoppedText(const TrackResult& Done, const QuoteFunction& Quote) {
-    return Quote(Done.Track) + " was not converted (" + StopReasonText(Done.Result.Stopped) +
+    return Quote(Done.Track) + " was not converted (" + StopReasonText(Done.Result.StoppedBecause) +
            "): " + Quote(Done.Output) + " is a copy with the icons still on";
 }
 
@@ -160,7 +181,7 @@ std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quo
 }
 
 std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show) {
-    return FailureText({FailedStep::OpenInput, Track, {}, Reason::FromErrno(ENOENT)},
+    return FailureText({FailedStep::OpenInput, Track, {}, Reason::Because(Cause::NotFound)},
                        PlainQuotes(Show));
 }
 
@@ -185,7 +206,8 @@ ListReport SummarizeList(const std::vector<TrackResult>& Results,
                 Converted.push_back(Name + "converted, " + ChangesText(Done.Result));
                 break;
             case RunOutcome::Stopped:
-                Copied.push_back(Name + "not converted (" + StopReasonText(Done.Result.Stopped) +
+                Copied.push_back(Name + "not converted (" +
+                                 StopReasonText(Done.Result.StoppedBecause) +
                                  "): copied with the icons still on");
                 break;
             case RunOutcome::SameFile:

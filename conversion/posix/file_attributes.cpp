@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "conversion/failure.h"
+#include "conversion/system_error_text.h"
 
 namespace quellmark {
 namespace {
-
-constexpr FailedStep KeepAction = FailedStep::KeepPermissions;
 
 // The POSIX ACL is stored as this attribute: copying it copies the ACL.
 constexpr std::string_view AclAttribute = "system.posix_acl_access";
@@ -34,7 +33,7 @@ std::vector<char> QueryAttributeBytes(const AttributeQuery& Query, const char* N
     for (;;) {
         const auto Size = Query(Name, nullptr, 0);
         if (Size < 0) {
-            ThrowFileError(KeepAction, Path, errno);
+            ThrowSystemError(FailedStep::KeepPermissions, Path, errno);
         }
         if (Size == 0) {
             return Bytes;
@@ -46,7 +45,7 @@ std::vector<char> QueryAttributeBytes(const AttributeQuery& Query, const char* N
             return Bytes;
         }
         if (errno != ERANGE) {
-            ThrowFileError(KeepAction, Path, errno);
+            ThrowSystemError(FailedStep::KeepPermissions, Path, errno);
         }
     }
 }
@@ -131,7 +130,7 @@ void CopyExtendedAttributes(int From, const PathEntry& Entry, int To, const std:
         // the ACL decides who may read the track.
         if (::fsetxattr(To, Name.c_str(), Value.data(), Value.size(), 0) != 0 &&
             Name == AclAttribute) {
-            ThrowFileError(KeepAction, Path, errno);
+            ThrowSystemError(FailedStep::KeepPermissions, Path, errno);
         }
     }
 }
@@ -141,7 +140,7 @@ void CopyExtendedAttributes(int From, const PathEntry& Entry, int To, const std:
 void KeepFileAttributes(int From, const PathEntry& Entry, int To, const std::string& Path) {
     struct stat Status {};
     if (::fstat(From, &Status) != 0) {
-        ThrowFileError(KeepAction, Path, errno);
+        ThrowSystemError(FailedStep::KeepPermissions, Path, errno);
     }
     mode_t Mode = Status.st_mode & 07777;
     // The owner first: a change of owner clears the setuid and setgid bits. Where the owner
@@ -158,10 +157,10 @@ void KeepFileAttributes(int From, const PathEntry& Entry, int To, const std::str
     CopyExtendedAttributes(From, Entry, To, Path);
     struct stat Written {};
     if (::fstat(To, &Written) != 0) {
-        ThrowFileError(KeepAction, Path, errno);
+        ThrowSystemError(FailedStep::KeepPermissions, Path, errno);
     }
     if ((Written.st_mode & 07777 & ~Mode) != 0) {
-        ThrowFileError(KeepAction, Path, ModeError != 0 ? ModeError : EPERM);
+        ThrowSystemError(FailedStep::KeepPermissions, Path, ModeError != 0 ? ModeError : EPERM);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "conversion/posix/folder_flushes_posix.h"
+#include "conversion/system_error_text.h"
 
 namespace quellmark {
 
@@ -72,7 +73,7 @@ void FolderFlushes::Folders::MarkDone(std::vector<Track>& Tracks, int Error) {
     for (auto& Each : Tracks) {
         if (Error != 0) {
             Each.Flush->Failed = Each.IfFailed;
-            Each.Flush->Failed->Why = Reason::FromErrno(Error);
+            Each.Flush->Failed->Why = SystemReason(Error);
         }
         Each.Flush->Done = true;
     }

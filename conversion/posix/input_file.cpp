@@ -7,11 +7,10 @@
 
 #include "conversion/failure.h"
 #include "conversion/posix/path_entry.h"
+#include "conversion/system_error_text.h"
 
 namespace quellmark {
 namespace {
-
-constexpr FailedStep Action = FailedStep::OpenInput;
 
 // Opens for reading the regular file open at Located (O_PATH). The open waits, as cp does, for
 // a file server to break a lease (Samba oplocks, NFS delegations) instead of failing.
@@ -25,14 +24,14 @@ FileDescriptor ReopenForReading(const FileDescriptor& Located, const std::string
         File = FileDescriptor(::open(Path.c_str(), Flags));
     }
     if (!File.IsOpen()) {
-        ThrowFileError(Action, Path, errno);
+        ThrowSystemError(FailedStep::OpenInput, Path, errno);
     }
     struct stat Status {};
     if (::fstat(File.Get(), &Status) != 0) {
-        ThrowFileError(Action, Path, errno);
+        ThrowSystemError(FailedStep::OpenInput, Path, errno);
     }
     if (IdentityOf(Status) != Identity) {
-        ThrowFailure(Action, Path, Reason::Because(NamedReason::ChangedWhileOpened));
+        ThrowFailure(FailedStep::OpenInput, Path, Reason::Because(Cause::ChangedWhileOpened));
     }
     ::fcntl(File.Get(), F_SETFL, 0);
     return File;
@@ -45,17 +44,17 @@ InputTrack OpenInputTrack(const std::string& Path) {
     // the open waiting.
     const FileDescriptor Located(::open(Path.c_str(), O_PATH | O_CLOEXEC));
     if (!Located.IsOpen()) {
-        ThrowFileError(Action, Path, errno);
+        ThrowSystemError(FailedStep::OpenInput, Path, errno);
     }
     struct stat Status {};
     if (::fstat(Located.Get(), &Status) != 0) {
-        ThrowFileError(Action, Path, errno);
+        ThrowSystemError(FailedStep::OpenInput, Path, errno);
     }
     if (S_ISDIR(Status.st_mode)) {
-        ThrowFileError(Action, Path, EISDIR);
+        ThrowSystemError(FailedStep::OpenInput, Path, EISDIR);
     }
     if (!S_ISREG(Status.st_mode)) {
-        ThrowFailure(Action, Path, Reason::Because(NamedReason::NotRegularFile));
+        ThrowFailure(FailedStep::OpenInput, Path, Reason::Because(Cause::NotRegularFile));
     }
     const FileIdentity Identity = IdentityOf(Status);
     FileDescriptor File = ReopenForReading(Located, Path, Identity);

@@ -12,13 +12,12 @@
 #include "conversion/posix/file_attributes.h"
 #include "conversion/posix/folder_flushes_posix.h"
 #include "conversion/posix/leftovers.h"
+#include "conversion/save_sequence.h"
+#include "conversion/system_error_text.h"
 #include "conversion/temporary_name.h"
 
 namespace quellmark {
 namespace {
-
-constexpr FailedStep CreateAction = FailedStep::CreateOutput;
-constexpr FailedStep CreateInFolder = FailedStep::CreateInFolder;
 
 // In an append-only folder a name can be added but not renamed or removed, so a temporary
 // name there could never be cleaned up.
@@ -54,7 +53,7 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize,
     : Target_(std::move(Target)) {
     const bool Replacing = Target_.Existing.IsOpen();
     if (Replacing && !Target_.MayReplace) {
-        ThrowFileError(CreateAction, Target_.Path, EEXIST);
+        ThrowSystemError(FailedStep::CreateOutput, Target_.Path, EEXIST);
     }
     if (Replacing && IsAppendOnly(Target_.Entry.Folder.Get())) {
         ThrowFolderError(FailedStep::ReplaceInFolder, EPERM);
@@ -72,7 +71,7 @@ OutputFile::OutputFile(OutputTarget Target, std::uint64_t ExpectedSize,
             LockAsLiveTemporaryFile(File_.Get());
         }
         if (!Unnamed_ && errno != EOPNOTSUPP && errno != EISDIR) {
-            ThrowFolderError(CreateInFolder, errno);
+            ThrowFolderError(FailedStep::CreateInFolder, errno);
         }
     }
     if (!Unnamed_) {
@@ -95,13 +94,13 @@ void OutputFile::CheckRoom(std::uint64_t ExpectedSize) const {
     }
     const std::uint64_t Blocks = ::geteuid() == 0 ? Room.f_bfree : Room.f_bavail;
     if (Blocks * Room.f_frsize < ExpectedSize) {
-        ThrowFolderError(CreateInFolder, ENOSPC);
+        ThrowFolderError(FailedStep::CreateInFolder, ENOSPC);
     }
 }
 
 void OutputFile::CreateNamed() {
     if (IsAppendOnly(Target_.Entry.Folder.Get())) {
-        ThrowFolderError(CreateInFolder, EPERM);
+        ThrowFolderError(FailedStep::CreateInFolder, EPERM);
     }
     // No signal may end the program between the file's creation and the note of its name.
     const InterruptsHeld Held;
@@ -124,7 +123,7 @@ void OutputFile::CreateNamed() {
         // folder's, not a race.
         if ((Error != EEXIST && Error != EWOULDBLOCK) || Attempt == (Error == EEXIST ? 100 : 4)) {
             TemporaryName_.clear();
-            ThrowFolderError(CreateInFolder, Error);
+            ThrowFolderError(FailedStep::CreateInFolder, Error);
         }
     }
     Cleanup_.Remember(Folder, TemporaryName_);
@@ -142,7 +141,7 @@ void OutputFile::LinkUnnamed() {
             return;
         }
         if (errno != EEXIST) {
-            ThrowFolderError(CreateInFolder, errno);
+            ThrowFolderError(FailedStep::CreateInFolder, errno);
         }
         AdoptAppearedFile(File_.Get());
     }
@@ -154,7 +153,7 @@ void OutputFile::LinkUnnamed() {
             return;
         }
         if (errno != EEXIST || Attempt == 100) {
-            ThrowFolderError(CreateInFolder, errno);
+            ThrowFolderError(FailedStep::CreateInFolder, errno);
         }
     }
 }
@@ -164,14 +163,14 @@ void OutputFile::LinkUnnamed() {
 void OutputFile::AdoptAppearedFile(int Into) {
     const std::string& Path = Target_.Path;
     if (!Target_.MayReplace) {
-        ThrowFileError(CreateAction, Path, EEXIST);
+        ThrowSystemError(FailedStep::CreateOutput, Path, EEXIST);
     }
     Target_.Existing = FileDescriptor(::openat(
         Target_.Entry.Folder.Get(), Target_.Entry.Name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat& Status = Target_.ExistingStatus;
     if (!Target_.Existing.IsOpen() || ::fstat(Target_.Existing.Get(), &Status) != 0 ||
         !S_ISREG(Status.st_mode)) {
-        ThrowFileError(CreateAction, Path, EEXIST);
+        ThrowSystemError(FailedStep::CreateOutput, Path, EEXIST);
     }
     KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, Into, Path);
 }
@@ -191,11 +190,11 @@ void OutputFile::MoveIntoPlace() {
             const FileDescriptor Written(
                 ::openat(Folder, Temporary, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
             if (!Written.IsOpen()) {
-                ThrowFolderError(CreateInFolder, errno);
+                ThrowFolderError(FailedStep::CreateInFolder, errno);
             }
             AdoptAppearedFile(Written.Get());
         } else if (errno != EINVAL && errno != ENOSYS) {
-            ThrowFolderError(CreateInFolder, errno);
+            ThrowFolderError(FailedStep::CreateInFolder, errno);
         } else if (!Target_.MayReplace) {
             // No renaming without replacing here (some FUSE and network filesystems): a second
             // name, which is never given over an existing one, then the temporary one removed.
@@ -204,12 +203,12 @@ void OutputFile::MoveIntoPlace() {
                 return;
             }
             if (errno == EEXIST) {
-                ThrowFileError(CreateAction, Target_.Path, EEXIST);
+                ThrowSystemError(FailedStep::CreateOutput, Target_.Path, EEXIST);
             }
             // Nor hard links (vfat, exFAT): a look just before the rename is all that is left.
             struct stat Status {};
             if (::fstatat(Folder, Final, &Status, AT_SYMLINK_NOFOLLOW) == 0) {
-                ThrowFileError(CreateAction, Target_.Path, EEXIST);
+                ThrowSystemError(FailedStep::CreateOutput, Target_.Path, EEXIST);
             }
         }
     }
@@ -219,41 +218,44 @@ void OutputFile::MoveIntoPlace() {
 }
 
 CommitResult OutputFile::Commit(const CommitGate& GoOn, FolderFlushes* Later) {
-    const std::string& Path = Target_.Path;
-    if (!GoOn(RunStage::Saving)) {
-        return {};
-    }
+    return SaveInOrder(*this, GoOn, Later);
+}
+
+void OutputFile::KeepAttributes() {
     if (Target_.Existing.IsOpen()) {
-        KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Path);
+        KeepFileAttributes(Target_.Existing.Get(), Target_.Entry, File_.Get(), Target_.Path);
     } else if (!Unnamed_) {
         // A filesystem that refuses the change (vfat, exFAT) gives new files a mode of its own.
         ::fchmod(File_.Get(), DefaultMode());
     }
-    // Data that never reached the disk must not be reported as written.
+}
+
+void OutputFile::FlushData() {
     if (::fdatasync(File_.Get()) != 0) {
-        ThrowFileError(FailedStep::WriteOutput, Path, errno);
+        ThrowSystemError(FailedStep::WriteOutput, Target_.Path, errno);
     }
-    if (!GoOn(RunStage::Placing)) {
-        return {};
+}
+
+void OutputFile::TakeName() {
+    // A signal between the temporary name and the final one would leave a complete copy.
+    const InterruptsHeld Held;
+    if (Unnamed_) {
+        LinkUnnamed();
     }
-    {
-        // A signal between the temporary name and the final one would leave a complete copy.
-        const InterruptsHeld Held;
-        if (Unnamed_) {
-            LinkUnnamed();
-        }
-        // The lock outlives the close, which reports late write errors, until the file has
-        // taken its final name: till then another run must not take it for a leftover.
-        const FileDescriptor Lock(::fcntl(File_.Get(), F_DUPFD_CLOEXEC, 0));
-        if (const int Error = File_.Close(); Error != 0) {
-            ThrowFileError(FailedStep::WriteOutput, Path, Error);
-        }
-        if (TemporaryName_ != Target_.Entry.Name) {
-            MoveIntoPlace();
-        }
-        Committed_ = true;
-        Cleanup_.Forget();
+    // The lock outlives the close, which reports late write errors, until the file has taken
+    // its final name: till then another run must not take it for a leftover.
+    const FileDescriptor Lock(::fcntl(File_.Get(), F_DUPFD_CLOEXEC, 0));
+    if (const int Error = File_.Close(); Error != 0) {
+        ThrowSystemError(FailedStep::WriteOutput, Target_.Path, Error);
     }
+    if (TemporaryName_ != Target_.Entry.Name) {
+        MoveIntoPlace();
+    }
+    Committed_ = true;
+    Cleanup_.Forget();
+}
+
+CommitResult OutputFile::FlushName(FolderFlushes* Later) {
     if (Later != nullptr && Target_.Entry.FolderReadable) {
         struct stat Folder {};
         if (::fstat(Target_.Entry.Folder.Get(), &Folder) == 0) {
@@ -271,13 +273,13 @@ std::optional<Failure> OutputFile::SyncFolder() const {
     if (Target_.Entry.FolderReadable && ::fsync(Target_.Entry.Folder.Get()) != 0 &&
         errno != EINVAL) {
         return Failure{FailedStep::FlushFolder, Target_.Path, Target_.Entry.FolderPath,
-                       Reason::FromErrno(errno)};
+                       SystemReason(errno)};
     }
     return std::nullopt;
 }
 
 void OutputFile::ThrowFolderError(FailedStep Step, int ErrorNumber) const {
-    ThrowFailure(Step, Target_.Path, Reason::FromErrno(ErrorNumber), Target_.Entry.FolderPath);
+    ThrowFailure(Step, Target_.Path, SystemReason(ErrorNumber), Target_.Entry.FolderPath);
 }
 
 }  // namespace quellmark

@@ -12,11 +12,12 @@
 #include "conversion/posix/file_descriptor.h"
 #include "conversion/posix/interrupt_cleanup.h"
 #include "conversion/posix/output_target.h"
+#include "conversion/save_sequence.h"
 #include "conversion/track_files.h"
 
 namespace quellmark {
 
-class OutputFile {
+class OutputFile final : private SaveSteps {
   public:
     // Creates the temporary file for Target: unnamed where the filesystem allows it, so that
     // nothing is left if the process dies; else under a short hidden name, readable by its
@@ -34,13 +35,19 @@ class OutputFile {
     int Descriptor() const { return File_.Get(); }
 
     // Gives the file the attributes of the one it replaces, syncs it, moves it into place and
-    // syncs the folder, asking GoOn before the sync and before the move. A file that took a new
-    // name meanwhile is replaced only where the target allows replacing. Throws
-    // TrackFileError; the target is untouched unless the move happened. A folder that cannot be
-    // synced after the move is returned. With Later, the folder's sync is put off to it.
+    // syncs the folder, asking GoOn before the sync and before the move (see save_sequence.h).
+    // A file that took a new name meanwhile is replaced only where the target allows replacing.
+    // Throws TrackFileError; the target is untouched unless the move happened. A folder that
+    // cannot be synced after the move is returned. With Later, the folder's sync is put off to
+    // it.
     CommitResult Commit(const CommitGate& GoOn, FolderFlushes* Later);
 
   private:
+    void KeepAttributes() override;
+    void FlushData() override;
+    void TakeName() override;
+    CommitResult FlushName(FolderFlushes* Later) override;
+
     void CheckRoom(std::uint64_t ExpectedSize) const;
     void CreateNamed();
     void LinkUnnamed();

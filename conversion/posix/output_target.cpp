@@ -10,11 +10,10 @@
 #include <random>
 
 #include "conversion/failure.h"
+#include "conversion/system_error_text.h"
 
 namespace quellmark {
 namespace {
-
-constexpr FailedStep CreateAction = FailedStep::CreateOutput;
 
 // Another run may put a new file in place between the open and the look at the folder; each
 // attempt starts again from the path. Runs that replace one output at once keep doing so, so
@@ -45,17 +44,17 @@ bool IsLocked(int Descriptor) {
 bool ResolveExisting(OutputTarget& Target) {
     struct stat& Status = Target.ExistingStatus;
     if (::fstat(Target.Existing.Get(), &Status) != 0) {
-        ThrowFileError(CreateAction, Target.Path, errno);
+        ThrowSystemError(FailedStep::CreateOutput, Target.Path, errno);
     }
     // Never replace a directory, a device or a pipe.
     if (S_ISDIR(Status.st_mode)) {
-        ThrowFileError(CreateAction, Target.Path, EISDIR);
+        ThrowSystemError(FailedStep::CreateOutput, Target.Path, EISDIR);
     }
     if (!S_ISREG(Status.st_mode)) {
-        ThrowFailure(CreateAction, Target.Path, Reason::Because(NamedReason::NotRegularFile));
+        ThrowFailure(FailedStep::CreateOutput, Target.Path, Reason::Because(Cause::NotRegularFile));
     }
     if (Target.MayReplace && IsLocked(Target.Existing.Get())) {
-        ThrowFileError(FailedStep::ReplaceOutput, Target.Path, EPERM);
+        ThrowSystemError(FailedStep::ReplaceOutput, Target.Path, EPERM);
     }
     Target.ExistingIdentity = IdentityOf(Status);
     const int Error =
@@ -64,11 +63,11 @@ bool ResolveExisting(OutputTarget& Target) {
         return false;
     }
     if (Error != 0) {
-        ThrowFileError(CreateAction, Target.Path, Error);
+        ThrowSystemError(FailedStep::CreateOutput, Target.Path, Error);
     }
     if (Target.MayReplace &&
         ::faccessat(Target.Entry.Folder.Get(), Target.Entry.Name.c_str(), W_OK, 0) != 0) {
-        ThrowFileError(CreateAction, Target.Path, errno);
+        ThrowSystemError(FailedStep::CreateOutput, Target.Path, errno);
     }
     return true;
 }
@@ -78,17 +77,17 @@ void ResolveNew(OutputTarget& Target) {
     // A name ending in a slash names a folder: one that is missing is said to be missing.
     if (Path.back() == '/') {
         struct stat Folder {};
-        ThrowFileError(CreateAction, Path,
-                       ::stat(Path.substr(0, Path.find_last_not_of('/') + 1).c_str(), &Folder) != 0
-                           ? errno
-                           : EISDIR);
+        ThrowSystemError(
+            FailedStep::CreateOutput, Path,
+            ::stat(Path.substr(0, Path.find_last_not_of('/') + 1).c_str(), &Folder) != 0 ? errno
+                                                                                         : EISDIR);
     }
     struct stat Link {};
     if (::lstat(Path.c_str(), &Link) == 0 && S_ISLNK(Link.st_mode)) {
-        ThrowFailure(CreateAction, Path, Reason::Because(NamedReason::DanglingLink));
+        ThrowFailure(FailedStep::CreateOutput, Path, Reason::Because(Cause::DanglingLink));
     }
     if (const int Error = OpenParentFolder(Path, Target.Entry); Error != 0) {
-        ThrowFailure(FailedStep::OpenOutputFolder, Path, Reason::FromErrno(Error),
+        ThrowFailure(FailedStep::OpenOutputFolder, Path, SystemReason(Error),
                      Target.Entry.FolderPath);
     }
 }
@@ -100,13 +99,13 @@ OutputTarget ResolveOutputTarget(const std::string& Path, bool MayReplace) {
     Target.Path = Path;
     Target.MayReplace = MayReplace;
     if (Path.empty()) {
-        ThrowFileError(CreateAction, Path, ENOENT);
+        ThrowSystemError(FailedStep::CreateOutput, Path, ENOENT);
     }
     for (int Attempt = 1;; ++Attempt) {
         Target.Existing = FileDescriptor(::open(Path.c_str(), O_PATH | O_CLOEXEC));
         if (!Target.Existing.IsOpen()) {
             if (errno != ENOENT) {
-                ThrowFileError(CreateAction, Path, errno);
+                ThrowSystemError(FailedStep::CreateOutput, Path, errno);
             }
             ResolveNew(Target);
             return Target;
@@ -115,7 +114,8 @@ OutputTarget ResolveOutputTarget(const std::string& Path, bool MayReplace) {
             return Target;
         }
         if (Attempt == ResolveAttempts) {
-            ThrowFailure(CreateAction, Path, Reason::Because(NamedReason::ChangedWhileOpened));
+            ThrowFailure(FailedStep::CreateOutput, Path,
+                         Reason::Because(Cause::ChangedWhileOpened));
         }
         PauseBeforeAttempt(Attempt);
     }

@@ -12,6 +12,7 @@
 #include "conversion/posix/output_file.h"
 #include "conversion/posix/output_target.h"
 #include "conversion/posix/same_file.h"
+#include "conversion/system_error_text.h"
 #include "conversion/track_files.h"
 
 namespace quellmark {
@@ -25,7 +26,7 @@ ReadFunction DescriptorReader(int Descriptor, const std::string& Path) {
                 return static_cast<std::size_t>(Count);
             }
             if (errno != EINTR) {
-                ThrowFileError(FailedStep::ReadInput, Path, errno);
+                ThrowSystemError(FailedStep::ReadInput, Path, errno);
             }
         }
     };
@@ -44,7 +45,7 @@ WriteFunction DescriptorWriter(int Descriptor, const std::string& Path) {
                 return static_cast<std::size_t>(Written);
             }
             if (errno != EINTR) {
-                ThrowFileError(FailedStep::WriteOutput, Path, errno);
+                ThrowSystemError(FailedStep::WriteOutput, Path, errno);
             }
         }
     };

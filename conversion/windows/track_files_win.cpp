@@ -6,13 +6,14 @@
 #include <aclapi.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "conversion/path_syntax.h"
+#include "conversion/save_sequence.h"
+#include "conversion/system_error_text.h"
 #include "conversion/temporary_name.h"
 #include "conversion/track_files.h"
 #include "conversion/windows/long_path.h"
@@ -21,21 +22,9 @@
 namespace quellmark {
 namespace {
 
-constexpr FailedStep CreateAction = FailedStep::CreateOutput;
-
 // Another program holds the file open in a way that excludes ours.
 bool IsInUse(DWORD Error) {
-    return Error == ERROR_SHARING_VIOLATION || Error == ERROR_LOCK_VIOLATION;
-}
-
-// The system's reason, or "in use by another program" where that is what it means.
-Reason ReasonFor(DWORD Error) {
-    return IsInUse(Error) ? Reason::Because(NamedReason::InUse) : Reason::FromSystem(Error);
-}
-
-[[noreturn]] void ThrowSystemError(FailedStep Step, const std::string& Path, DWORD Error,
-                                   const std::string& Folder = {}) {
-    ThrowFailure(Step, Path, ReasonFor(Error), Folder);
+    return SystemReason(Error).Is == Cause::InUse;
 }
 
 class Handle {
@@ -108,14 +97,14 @@ bool IsStreamOf(const std::optional<FileIdentity>& Stream, const FileIdentity& F
 // Refuses a folder, a device or a pipe with the words the Linux build uses.
 void CheckRegularFile(HANDLE File, FailedStep Step, const std::string& Path) {
     if (GetFileType(File) != FILE_TYPE_DISK) {
-        ThrowFailure(Step, Path, Reason::Because(NamedReason::NotRegularFile));
+        ThrowFailure(Step, Path, Reason::Because(Cause::NotRegularFile));
     }
     FILE_BASIC_INFO Basic{};
     if (!GetFileInformationByHandleEx(File, FileBasicInfo, &Basic, sizeof Basic)) {
         ThrowSystemError(Step, Path, GetLastError());
     }
     if ((Basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        ThrowFileError(Step, Path, EISDIR);
+        ThrowFailure(Step, Path, Reason::Because(Cause::IsFolder));
     }
 }
 
@@ -217,7 +206,7 @@ class StandardOutputTrackFile final : public OutputTrackFile {
     std::vector<char> Gathered_ = std::vector<char>(1 << 16);
 };
 
-class WindowsOutputTrackFile final : public OutputTrackFile {
+class WindowsOutputTrackFile final : public OutputTrackFile, private SaveSteps {
   public:
     WindowsOutputTrackFile(const RunSettings& Settings, Handle Existing, std::wstring Final,
                            std::string FolderText, std::uint64_t ExpectedSize)
@@ -233,41 +222,46 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
 
     ~WindowsOutputTrackFile() override {
         // Still marked for deletion unless committed: closing the handle removes the file.
-        if (!Committed_ && Temporary_.IsOpen()) {
-            MarkForDeletion(true);
+        if (!Committed_ && Temporary_.IsOpen() && !MarkForDeletion(true)) {
+            RemoveByName();
         }
     }
 
     WriteFunction Writer() override { return GatheringWriter(Temporary_.Get(), Path_, Gathered_); }
 
-    // The flush, which takes most of a long track's commit, runs while the file would still
-    // delete itself if the program were killed; the mark is cleared only for the rename.
-    CommitResult Commit(const CommitGate& GoOn, FolderFlushes*) override {
-        if (!GoOn(RunStage::Saving)) {
-            return {};
-        }
+    CommitResult Commit(const CommitGate& GoOn, FolderFlushes* Later) override {
+        return SaveInOrder(*this, GoOn, Later);
+    }
+
+  private:
+    void KeepAttributes() override {
         if (Existing_.IsOpen()) {
-            KeepAttributes();
+            KeepExistingAttributes();
         } else {
             SetAttributes(FILE_ATTRIBUTE_NORMAL);
         }
-        // Data that never reached the disk must not be reported as written.
+    }
+
+    // The flush, which takes most of a long track's commit, runs while the file would still
+    // delete itself if the program were killed; the mark is cleared only for the rename.
+    void FlushData() override {
         if (!FlushFileBuffers(Temporary_.Get())) {
             ThrowSystemError(FailedStep::WriteOutput, Path_, GetLastError());
         }
-        if (!GoOn(RunStage::Placing)) {
-            return {};
-        }
+    }
+
+    void TakeName() override {
         if (!MarkForDeletion(false)) {
             ThrowSystemError(FailedStep::WriteOutput, Path_, GetLastError());
         }
         MoveIntoPlace();
         Committed_ = true;
         Temporary_.Close();
-        return {true, std::nullopt, nullptr};
     }
 
-  private:
+    // A rename on Windows is on disk with the file system's own journal.
+    CommitResult FlushName(FolderFlushes*) override { return {true, std::nullopt, nullptr}; }
+
     [[noreturn]] void ThrowFolderError(FailedStep Step, DWORD Error) const {
         ThrowSystemError(Step, Path_, Error, FolderText_);
     }
@@ -286,9 +280,9 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
     // even when the process is killed.
     void CreateTemporary() {
         for (int Attempt = 0;; ++Attempt) {
-            const std::wstring Name = JoinedLongPath(Folder_, WideText(MakeTemporaryName()));
+            TemporaryName_ = JoinedLongPath(Folder_, WideText(MakeTemporaryName()));
             Temporary_ = Handle(CreateFileW(
-                Name.c_str(),
+                TemporaryName_.c_str(),
                 GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL | FILE_WRITE_ATTRIBUTES, 0,
                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             if (Temporary_.IsOpen()) {
@@ -301,8 +295,16 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         }
         if (!MarkForDeletion(true)) {
             const DWORD Error = GetLastError();
+            RemoveByName();
             ThrowFolderError(FailedStep::CreateInFolder, Error);
         }
+    }
+
+    // Where the file can no longer be marked to go with its handle, it is closed and removed
+    // by its name, so that no hidden file is left.
+    void RemoveByName() {
+        Temporary_.Close();
+        DeleteFileW(TemporaryName_.c_str());
     }
 
     bool MarkForDeletion(bool Delete) {
@@ -320,25 +322,30 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
         }
     }
 
-    // The replaced file's access list and its visible attributes.
-    void KeepAttributes() {
+    // The replaced file's access list and its visible attributes. An access list that cannot
+    // be read cannot be kept: the file is not replaced, as on Linux, rather than given to
+    // whoever the folder lets in.
+    void KeepExistingAttributes() {
         PACL Access = nullptr;
         PSECURITY_DESCRIPTOR Descriptor = nullptr;
-        if (GetSecurityInfo(Existing_.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, &Access, nullptr, &Descriptor) == ERROR_SUCCESS) {
-            SECURITY_DESCRIPTOR_CONTROL Control = 0;
-            DWORD Revision = 0;
-            GetSecurityDescriptorControl(Descriptor, &Control, &Revision);
-            const SECURITY_INFORMATION Inheritance = (Control & SE_DACL_PROTECTED) != 0
-                                                         ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                         : UNPROTECTED_DACL_SECURITY_INFORMATION;
-            const DWORD Error = SetSecurityInfo(Temporary_.Get(), SE_FILE_OBJECT,
-                                                DACL_SECURITY_INFORMATION | Inheritance, nullptr,
-                                                nullptr, Access, nullptr);
-            LocalFree(Descriptor);
-            if (Error != ERROR_SUCCESS) {
-                ThrowSystemError(FailedStep::KeepPermissions, Path_, Error);
-            }
+        if (const DWORD Error =
+                GetSecurityInfo(Existing_.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &Access, nullptr, &Descriptor);
+            Error != ERROR_SUCCESS) {
+            ThrowSystemError(FailedStep::KeepPermissions, Path_, Error);
+        }
+        SECURITY_DESCRIPTOR_CONTROL Control = 0;
+        DWORD Revision = 0;
+        GetSecurityDescriptorControl(Descriptor, &Control, &Revision);
+        const SECURITY_INFORMATION Inheritance = (Control & SE_DACL_PROTECTED) != 0
+                                                     ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION;
+        const DWORD Error = SetSecurityInfo(Temporary_.Get(), SE_FILE_OBJECT,
+                                            DACL_SECURITY_INFORMATION | Inheritance, nullptr,
+                                            nullptr, Access, nullptr);
+        LocalFree(Descriptor);
+        if (Error != ERROR_SUCCESS) {
+            ThrowSystemError(FailedStep::KeepPermissions, Path_, Error);
         }
         FILE_BASIC_INFO Basic{};
         if (!GetFileInformationByHandleEx(Existing_.Get(), FileBasicInfo, &Basic, sizeof Basic)) {
@@ -392,12 +399,14 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
                 Sleep(50);
             }
         }
-        MarkForDeletion(true);
+        if (!MarkForDeletion(true)) {
+            RemoveByName();
+        }
         if (!MayReplace_ && (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS)) {
-            ThrowFileError(CreateAction, Path_, EEXIST);
+            ThrowFailure(FailedStep::CreateOutput, Path_, Reason::Because(Cause::Exists));
         }
         if ((Error == ERROR_ACCESS_DENIED || IsInUse(Error)) && FinalInUse()) {
-            ThrowFailure(FailedStep::ReplaceOutput, Path_, Reason::Because(NamedReason::InUse));
+            ThrowFailure(FailedStep::ReplaceOutput, Path_, Reason::Because(Cause::InUse));
         }
         ThrowFolderError(FailedStep::ReplaceInFolder, Error);
     }
@@ -408,27 +417,27 @@ class WindowsOutputTrackFile final : public OutputTrackFile {
     std::wstring Final_;   // the long path of the final name
     std::wstring Folder_;  // its folder
     std::string FolderText_;
+    std::wstring TemporaryName_;  // the long path of the hidden file
     Handle Temporary_;
     bool Committed_ = false;
     std::vector<char> Gathered_ = std::vector<char>(1 << 20);
 };
 
 std::unique_ptr<WindowsInputTrackFile> OpenInput(const std::string& Path, FileIdentity& Identity) {
-    constexpr FailedStep Action = FailedStep::OpenInput;
     const std::wstring Name = LongPath(Path);
     if (Path.empty() || Name.empty()) {
-        ThrowSystemError(Action, Path, ERROR_FILE_NOT_FOUND);
+        ThrowSystemError(FailedStep::OpenInput, Path, ERROR_FILE_NOT_FOUND);
     }
     // Other readers may come in; folders open too, so that they are named as such.
     Handle File(CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!File.IsOpen()) {
-        ThrowSystemError(Action, Path, GetLastError());
+        ThrowSystemError(FailedStep::OpenInput, Path, GetLastError());
     }
-    CheckRegularFile(File.Get(), Action, Path);
+    CheckRegularFile(File.Get(), FailedStep::OpenInput, Path);
     LARGE_INTEGER Size{};
     if (!GetFileSizeEx(File.Get(), &Size) || !IdentityOf(File.Get(), Identity)) {
-        ThrowSystemError(Action, Path, GetLastError());
+        ThrowSystemError(FailedStep::OpenInput, Path, GetLastError());
     }
     return std::make_unique<WindowsInputTrackFile>(std::move(File), Path,
                                                    static_cast<std::uint64_t>(Size.QuadPart));
@@ -440,16 +449,16 @@ void CheckNewName(const std::string& Path, const std::wstring& Name, const std::
     if (Path.back() == '/' || Path.back() == '\\') {
         const DWORD Attributes = GetFileAttributesW(Name.c_str());
         if (Attributes == INVALID_FILE_ATTRIBUTES) {
-            ThrowSystemError(CreateAction, Path, ERROR_PATH_NOT_FOUND);
+            ThrowSystemError(FailedStep::CreateOutput, Path, ERROR_PATH_NOT_FOUND);
         }
-        ThrowFileError(CreateAction, Path, EISDIR);
+        ThrowFailure(FailedStep::CreateOutput, Path, Reason::Because(Cause::IsFolder));
     }
     const Handle Link(
         CreateFileW(Name.c_str(), FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (Link.IsOpen()) {
-        ThrowFailure(CreateAction, Path, Reason::Because(NamedReason::DanglingLink));
+        ThrowFailure(FailedStep::CreateOutput, Path, Reason::Because(Cause::DanglingLink));
     }
     const DWORD Attributes = GetFileAttributesW(JoinedLongPath(LongFolderOf(Name), L"").c_str());
     if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -499,7 +508,7 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep*) {
     const std::string& Path = Settings.OutputPath;
     const std::wstring Name = LongPath(Path);
     if (Path.empty() || Name.empty()) {
-        ThrowSystemError(CreateAction, Path, ERROR_PATH_NOT_FOUND);
+        ThrowSystemError(FailedStep::CreateOutput, Path, ERROR_PATH_NOT_FOUND);
     }
     // Opened as the system resolves the path, links followed: the file that would be replaced.
     Handle Existing(CreateFileW(Name.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
@@ -514,14 +523,14 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep*) {
         if (IdentityOf(Existing.Get(), Identity) && InputIdentity == Identity) {
             return {};
         }
-        CheckRegularFile(Existing.Get(), CreateAction, Path);
+        CheckRegularFile(Existing.Get(), FailedStep::CreateOutput, Path);
         if (Settings.IfOutputExists == ExistingOutput::Keep) {
-            ThrowFileError(CreateAction, Path, EEXIST);
+            ThrowFailure(FailedStep::CreateOutput, Path, Reason::Because(Cause::Exists));
         }
         FILE_BASIC_INFO Basic{};
         if (GetFileInformationByHandleEx(Existing.Get(), FileBasicInfo, &Basic, sizeof Basic) &&
             (Basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            ThrowSystemError(CreateAction, Path, ERROR_ACCESS_DENIED);
+            ThrowSystemError(FailedStep::CreateOutput, Path, ERROR_ACCESS_DENIED);
         }
         // The name the system resolved, past any link, so that a link as the output stays a
         // link. Wine 8 cannot give it for names past MAX_PATH; the path as given is the same
@@ -538,7 +547,7 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep*) {
     } else {
         const DWORD Error = GetLastError();
         if (Error != ERROR_FILE_NOT_FOUND && Error != ERROR_PATH_NOT_FOUND) {
-            ThrowSystemError(CreateAction, Path, Error);
+            ThrowSystemError(FailedStep::CreateOutput, Path, Error);
         }
         CheckNewName(Path, Name, FolderText);
     }

@@ -193,8 +193,9 @@ TEST(TrackWriter, AWriteThatTakesNothingMeansTheDiskIsFull) {
             Writer.Flush();
             ADD_FAILURE() << "a full disk went unnoticed";
         } catch (const TrackFileError& Error) {
-            EXPECT_EQ(Error.Failed(),
-                      (Failure{FailedStep::WriteOutput, "out.trk", {}, Reason::FromErrno(ENOSPC)}));
+            EXPECT_EQ(
+                Error.Failed(),
+                (Failure{FailedStep::WriteOutput, "out.trk", {}, Reason::Because(Cause::NoSpace)}));
         }
     }
 }
@@ -208,7 +209,7 @@ TEST(TrackReader, AFailureReadAheadComesToThePass) {
         TrackReader Reader(
             [&](char* Buffer, std::size_t Size) -> std::size_t {
                 if (++Reads == FailingBlock) {
-                    ThrowFileError(FailedStep::ReadInput, "in.trk", EIO);
+                    ThrowFailure(FailedStep::ReadInput, "in.trk", Reason::Because(Cause::IoError));
                 }
                 std::fill_n(Buffer, Size, 'x');
                 return Size;
@@ -222,7 +223,7 @@ TEST(TrackReader, AFailureReadAheadComesToThePass) {
             }
             ADD_FAILURE() << "the failure was lost";
         } catch (const TrackFileError& Error) {
-            EXPECT_EQ(Error.Failed().Why, Reason::FromErrno(EIO));
+            EXPECT_EQ(Error.Failed().Why, Reason::Because(Cause::IoError));
         }
         EXPECT_EQ(Blocks, FailingBlock - 1);
     }

@@ -291,15 +291,15 @@ TrackResult Done(RunOutcome Outcome, StopReason Why = StopReason::NoRecordSectio
                  bool Flushed = true) {
     TrackResult Result{Root + "a.trk", Root + "NoIcons_a.trk", {}};
     Result.Result.Outcome = Outcome;
-    Result.Result.Stopped = Why;
+    Result.Result.StoppedBecause = Why;
     Result.Result.TogglesReplaced = 2;
     if (Outcome == RunOutcome::Failed) {
         Result.Result.Failed =
-            Failure{FailedStep::OpenInput, "a.trk", {}, Reason::FromErrno(ENOENT)};
+            Failure{FailedStep::OpenInput, "a.trk", {}, Reason::Because(Cause::NotFound)};
     }
     if (!Flushed) {
         Result.Result.NotOnDisk =
-            Failure{FailedStep::FlushFolder, "x.trk", "f", Reason::FromErrno(EIO)};
+            Failure{FailedStep::FlushFolder, "x.trk", "f", Reason::Because(Cause::IoError)};
     }
     return Result;
 }
@@ -517,12 +517,12 @@ TEST_F(Presenting, AListWritesNoFileTwiceNorOverItsOwnTracks) {
     WriteFile(Directory / "Mission.trk", Track);
     WriteFile(Directory / "sub/mission.trk", Track);
     const std::string Out = Directory / "out";
-    const auto Refused = [](const std::string& Output, NamedReason Why) {
+    const auto Refused = [](const std::string& Output, Cause Why) {
         return FailureText({FailedStep::CreateOutput, Output, {}, Reason::Because(Why)},
                            PlainQuotes(AsIs));
     };
     // Names that differ in case are one where the system takes them for one (Windows).
-    const std::string Twice = Refused(Out + Sep + "NoIcons_mission.trk", NamedReason::WrittenTwice);
+    const std::string Twice = Refused(Out + Sep + "NoIcons_mission.trk", Cause::WrittenTwice);
     const struct {
         const char* Name;
         std::vector<RunSettings> Runs;
@@ -531,17 +531,17 @@ TEST_F(Presenting, AListWritesNoFileTwiceNorOverItsOwnTracks) {
         {"one output for two tracks",
          {{Directory / "a.trk", Out + Sep + "NoIcons_a.trk"},
           {Directory / "sub/a.trk", Out + Sep + "NoIcons_a.trk"}},
-         {"", Refused(Out + Sep + "NoIcons_a.trk", NamedReason::WrittenTwice)}},
+         {"", Refused(Out + Sep + "NoIcons_a.trk", Cause::WrittenTwice)}},
         {"outputs that differ only in case",
          {{Directory / "Mission.trk", Out + Sep + "NoIcons_Mission.trk"},
           {Directory / "sub/mission.trk", Out + Sep + "NoIcons_mission.trk"}},
          {"", WindowsPaths ? Twice : ""}},
         {"an output that is a later track",
          {{Directory / "a.trk", Directory / "b.trk"}, {Directory / "b.trk", Out + Sep + "b.trk"}},
-         {Refused(Directory / "b.trk", NamedReason::ReadByTheList), ""}},
+         {Refused(Directory / "b.trk", Cause::ReadByTheList), ""}},
         {"an output that is an earlier track",
          {{Directory / "b.trk", Out + Sep + "b.trk"}, {Directory / "a.trk", Directory / "b.trk"}},
-         {"", Refused(Directory / "b.trk", NamedReason::ReadByTheList)}},
+         {"", Refused(Directory / "b.trk", Cause::ReadByTheList)}},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
