@@ -6,12 +6,12 @@
 #include <optional>
 
 #include "cli/name_quoting.h"
-#include "conversion/output_name.h"
-#include "conversion/path_syntax.h"
+#include "conversion/files/output_name.h"
+#include "conversion/files/path_syntax.h"
+#include "conversion/files/track_files.h"
+#include "conversion/list_run.h"
 #include "conversion/run.h"
-#include "conversion/track_files.h"
-#include "window_logic/list_run.h"
-#include "window_logic/run_words.h"
+#include "words/run_words.h"
 
 namespace quellmark {
 namespace {

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "cli/convert_options.h"
-#include "conversion/path_syntax.h"
-#include "conversion/windows/long_path.h"
+#include "conversion/files/path_syntax.h"
+#include "conversion/files/windows/long_path.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {

@@ -74,7 +74,9 @@ class TrackFileError : public std::exception {
     Failure Failed_;
 };
 
-[[noreturn]] void ThrowFailure(FailedStep Step, const std::string& Path, Reason Why,
-                               const std::string& Folder = {});
+[[noreturn]] inline void ThrowFailure(FailedStep Step, const std::string& Path, Reason Why,
+                                      const std::string& Folder = {}) {
+    throw TrackFileError({Step, Path, Folder, std::move(Why)});
+}
 
 }  // namespace quellmark

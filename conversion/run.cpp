@@ -7,9 +7,9 @@
 #include <new>
 #include <thread>
 
-#include "conversion/icon_removal.h"
-#include "conversion/track_files.h"
-#include "conversion/track_pass.h"
+#include "conversion/files/track_files.h"
+#include "conversion/pass/icon_removal.h"
+#include "conversion/pass/track_pass.h"
 
 namespace quellmark {
 namespace {

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "conversion/failure.h"
-#include "conversion/folder_flushes.h"
-#include "conversion/leftover_sweep.h"
+#include "conversion/files/folder_flushes.h"
+#include "conversion/files/leftover_sweep.h"
 #include "conversion/settings.h"
 
 namespace quellmark {

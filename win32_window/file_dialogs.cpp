@@ -3,7 +3,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include "conversion/path_syntax.h"
+#include "conversion/files/path_syntax.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "conversion/output_name.h"
+#include "conversion/files/output_name.h"
 #include "window_logic/track_arguments.h"
 
 namespace quellmark {

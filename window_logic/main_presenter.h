@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/list_run.h"
 #include "window_logic/file_lookup.h"
-#include "window_logic/list_run.h"
 #include "window_logic/main_view.h"
 #include "window_logic/track_selection.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "window_logic/run_words.h"
 #include "window_logic/window_layout.h"
+#include "window_logic/window_words.h"
 
 namespace quellmark {
 

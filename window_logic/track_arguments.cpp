@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "conversion/path_syntax.h"
+#include "conversion/files/path_syntax.h"
 
 namespace quellmark {
 

@@ -1,7 +1,7 @@
 #include "window_logic/track_selection.h"
 
-#include "conversion/output_name.h"
-#include "conversion/path_syntax.h"
+#include "conversion/files/output_name.h"
+#include "conversion/files/path_syntax.h"
 
 namespace quellmark {
 namespace {

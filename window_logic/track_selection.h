@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "conversion/settings.h"
-#include "window_logic/name_display.h"
+#include "words/name_display.h"
 
 namespace quellmark {
 

@@ -27,14 +27,14 @@
 #include <thread>
 #include <vector>
 
-#include "conversion/posix/file_descriptor.h"
+#include "conversion/files/posix/file_descriptor.h"
+#include "conversion/list_run.h"
 #include "conversion/run.h"
 #include "tests/conversion/run_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/device_nodes.h"
 #include "tests/support/system_call_filter.h"
 #include "tests/support/test_files.h"
-#include "window_logic/list_run.h"
 
 namespace quellmark {
 namespace {

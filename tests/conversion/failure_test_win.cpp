@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
+#include "conversion/files/system_error_text.h"
+#include "conversion/files/windows/long_path.h"
 #include "conversion/run.h"
-#include "conversion/system_error_text.h"
-#include "conversion/windows/long_path.h"
 #include "tests/support/test_files.h"
 #include "windows_text/windows_text.h"
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "conversion/list_run.h"
 #include "tests/conversion/run_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/system_call_filter.h"
 #include "tests/support/test_files.h"
-#include "window_logic/list_run.h"
 
 namespace quellmark {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "conversion/name_folding.h"
+#include "conversion/files/name_folding.h"
 
 namespace quellmark {
 namespace {

@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
+#include "conversion/list_run.h"
 #include "conversion/run.h"
 #include "tests/support/child_process.h"
 #include "tests/support/system_call_filter.h"
 #include "tests/support/test_files.h"
-#include "window_logic/list_run.h"
 
 namespace quellmark {
 

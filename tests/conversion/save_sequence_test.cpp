@@ -6,7 +6,7 @@
 #include <cctype>
 #include <string>
 
-#include "conversion/save_sequence.h"
+#include "conversion/files/save_sequence.h"
 
 namespace quellmark {
 namespace {

@@ -1,4 +1,4 @@
-#include "conversion/tokenizer.h"
+#include "conversion/pass/tokenizer.h"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "conversion/failure.h"
-#include "conversion/icon_removal.h"
-#include "conversion/notable_bytes.h"
-#include "conversion/tokenizer.h"
+#include "conversion/pass/icon_removal.h"
+#include "conversion/pass/notable_bytes.h"
+#include "conversion/pass/tokenizer.h"
 #include "tests/support/page_end_bytes.h"
 #include "tests/support/track_head.h"
 #include "tests/support/track_lines.h"

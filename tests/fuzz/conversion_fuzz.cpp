@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion/icon_removal.h"
-#include "conversion/tokenizer.h"
-#include "conversion/track_pass.h"
+#include "conversion/pass/icon_removal.h"
+#include "conversion/pass/tokenizer.h"
+#include "conversion/pass/track_pass.h"
 #include "tests/support/track_lines.h"
 
 namespace {

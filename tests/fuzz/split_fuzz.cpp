@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/tokenizer.h"
+#include "conversion/pass/tokenizer.h"
 
 namespace {
 

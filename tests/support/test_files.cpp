@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "window_logic/run_words.h"
+#include "words/run_words.h"
 
 namespace quellmark::test {
 

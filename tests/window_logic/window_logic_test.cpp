@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "conversion/output_name.h"
-#include "conversion/path_syntax.h"
+#include "conversion/files/output_name.h"
+#include "conversion/files/path_syntax.h"
 #include "tests/support/test_files.h"
 #include "window_logic/main_presenter.h"
-#include "window_logic/run_words.h"
 #include "window_logic/track_arguments.h"
 #include "window_logic/window_layout.h"
+#include "window_logic/window_words.h"
 
 namespace quellmark {
 namespace {
