@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 
 #include "conversion/files/output_keys.h"
 #include "conversion/files/path_syntax.h"
@@ -42,7 +42,7 @@ std::vector<FileIdentity> ListRun::PlanOutputs() {
     OutputKeys Keys;
     std::vector<FileIdentity> Tracks;
     // Whose each key is: a track's input, or an earlier track's output.
-    std::map<std::string, std::size_t> Inputs, Outputs;
+    std::unordered_map<std::string, std::size_t> Inputs, Outputs;
     for (std::size_t At = 0; At < Runs_.size(); ++At) {
         if (Runs_[At].InputFromStandardInput) {
             continue;
