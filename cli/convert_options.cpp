@@ -19,6 +19,7 @@ constexpr OptionRow Options[] = {
     {ConvertOption::OutputFolder, "-d,--output-dir", true},
     {ConvertOption::Force, "-f,--force", false},
     {ConvertOption::SkipExisting, "-n,--skip-existing", false},
+    {ConvertOption::LfLineEnds, "-l,--lf-line-ends", false},
     {ConvertOption::Quiet, "-q,--quiet", false},
     {ConvertOption::Verbose, "-v,--verbose", false},
 };

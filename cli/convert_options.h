@@ -15,6 +15,7 @@ enum class ConvertOption {
     OutputFolder,
     Force,
     SkipExisting,
+    LfLineEnds,
     Quiet,
     Verbose
 };

@@ -149,6 +149,8 @@ int RunConvertProgram(const std::vector<std::string>& Arguments) {
     App.add_flag(NamesOf(ConvertOption::Force), Options.Force, "Replace outputs that exist");
     App.add_flag(NamesOf(ConvertOption::SkipExisting), Options.SkipExisting,
                  "Leave outputs that exist alone, and their tracks unconverted");
+    App.add_flag(NamesOf(ConvertOption::LfLineEnds), Options.LfLineEnds,
+                 "Convert a TRACK whose lines end in LF only, writing them with CR LF");
     App.add_flag(NamesOf(ConvertOption::Quiet), Options.Quiet, "Print no warnings, only failures");
     App.add_flag(NamesOf(ConvertOption::Verbose), Options.Verbose,
                  "Also name every track that finished");

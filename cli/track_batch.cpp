@@ -80,6 +80,7 @@ RunSettings Batch::SettingsFor(const std::string& Track) const {
     Run.ReplacementCommand = Options_.ReplacementCommand;
     // Without --force a file that appears at the output path during the run is kept as well.
     Run.IfOutputExists = Options_.Force ? ExistingOutput::Replace : ExistingOutput::Keep;
+    Run.LfLineEnds = Options_.LfLineEnds;
     return Run;
 }
 
@@ -163,7 +164,10 @@ Result Batch::Tally(const TrackResult& Done) {
             break;
         case RunOutcome::Stopped:
             if (!Options_.Quiet) {
-                Say("warning: " + StoppedText(Done, QuotedName));
+                Say("warning: " + StoppedText(Done, QuotedName) +
+                    (Done.Result.StoppedBecause == StopReason::LfLineEnds
+                         ? "; --lf-line-ends converts it"
+                         : ""));
             }
             Counted = Result::Copied;
             break;

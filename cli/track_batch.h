@@ -18,6 +18,7 @@ struct BatchOptions {
     std::string OutputFolder;   // empty: each track's own folder
     bool Force = false;         // replace outputs that exist
     bool SkipExisting = false;  // leave outputs that exist alone, and their tracks
+    bool LfLineEnds = false;    // read lines that end in LF alone as lines, written with CR LF
     bool Quiet = false;         // no warnings
     bool Verbose = false;       // a line for every finished track too, and the counts at the end
 };

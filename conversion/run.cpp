@@ -9,6 +9,7 @@
 
 #include "conversion/files/track_files.h"
 #include "conversion/pass/icon_removal.h"
+#include "conversion/pass/line_ends.h"
 #include "conversion/pass/track_pass.h"
 
 namespace quellmark {
@@ -71,8 +72,11 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
     // A long track is read ahead on a second core while the pass works on the block before.
     const bool Ahead =
         Files.Input->Size() > 4 * BufferSize && std::thread::hardware_concurrency() > 1;
-    TrackReader Reader(WatchedReader(Files.Input->Reader(), Progress, Files.Input->Size(), Ends),
-                       BufferSize, Ahead);
+    ReadFunction Read = WatchedReader(Files.Input->Reader(), Progress, Files.Input->Size(), Ends);
+    if (Settings.LfLineEnds) {
+        Read = LinesEndedWithCrLf(std::move(Read));
+    }
+    TrackReader Reader(std::move(Read), BufferSize, Ahead);
     TrackWriter Writer(Files.Output->Writer(), Settings.OutputPath, BufferSize);
     TrackPass Pass(Reader, Writer);
     const IconRemoval Removal =
@@ -91,6 +95,7 @@ RunResult Convert(const RunSettings& Settings, const RunProgress& Progress,
     Result.Outcome = Removal.Outcome;
     Result.PairsInserted = Removal.PairsInserted;
     Result.TogglesReplaced = Removal.TogglesReplaced;
+    Result.CrAdded = Settings.LfLineEnds && Ends.FeedOnly();
     if (Removal.Outcome == RunOutcome::Stopped) {
         Result.StoppedBecause = Removal.FoundRecordSection ? StopReason::PreambleCut
                                 : Ends.FeedOnly()          ? StopReason::LfLineEnds

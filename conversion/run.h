@@ -35,6 +35,8 @@ struct RunResult {
     std::shared_ptr<const DeferredFlush> FolderFlush;
     std::uint64_t PairsInserted = 0;    // icon-toggle pairs inserted after the preamble
     std::uint64_t TogglesReplaced = 0;  // recorded icon toggles replaced
+    // With LfLineEnds: the track's lines ended in LF alone, and were written with CR LF.
+    bool CrAdded = false;
 };
 
 // What the runs of one list share: the flushes of their output folders, put off to once for a

@@ -32,6 +32,9 @@ struct RunSettings {
     // The track comes from standard input, or goes to standard output, as a stream.
     bool InputFromStandardInput = false;
     bool OutputToStandardOutput = false;
+    // Lines that end in LF alone are read as lines, and written with CR LF. Off, a track whose
+    // lines all end in LF is one long line, as the track's reading rule has it.
+    bool LfLineEnds = false;
 };
 
 }  // namespace quellmark

@@ -147,7 +147,8 @@ std::string ChangesText(const RunResult& Result) {
            ", " +
            (Pairs == 0   ? std::string("no toggle pair inserted")
             : Pairs == 1 ? std::string("1 toggle pair inserted")
-                         : std::to_string(Pairs) + " toggle pairs inserted");
+                         : std::to_string(Pairs) + " toggle pairs inserted") +
+           (Result.CrAdded ? "; its lines ended in LF only and are written with CR LF" : "");
 }
 
 std::string CountsText(std::size_t Converted, std::size_t Copied, std::size_t Failed) {

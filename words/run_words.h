@@ -29,7 +29,7 @@ std::string StopReasonText(StopReason Why);
 std::string StoppedText(const TrackResult& Done, const QuoteFunction& Quote);
 
 // What a finished track changed: how many recorded toggles were replaced and how many pairs
-// were inserted.
+// were inserted, and that its lines were written with CR LF where they ended in LF only.
 std::string ChangesText(const RunResult& Result);
 
 // What a track whose folder could not be flushed left: the new output in place, perhaps not for

@@ -236,6 +236,11 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
     std::filesystem::create_symlink("a.trk", Folder / "link.trk");
     WriteFile(Folder / "sub/short.trk", "player W\r\n");
     WriteFile(Folder / "-x.trk", Track);
+    std::string Lf = Track;
+    for (auto At = Lf.find("\r\n"); At != std::string::npos; At = Lf.find("\r\n", At)) {
+        Lf.erase(At, 1);
+    }
+    WriteFile(Folder / "lf.trk", Lf);
     const std::string P = "quellmark-convert: ";
     const std::string Try = "Try 'quellmark-convert --help' for more information.\n";
     const std::string Changes = "2 icon toggles replaced, no toggle pair inserted";
@@ -274,6 +279,20 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          "",
          "again.trk"},
         {"no record section", {"-q", "-d", "out", "short.trk"}, 3, "", "NoIcons_short.trk"},
+        {"lines that end in LF only",
+         {"-d", "out", "lf.trk"},
+         3,
+         P + "warning: 'lf.trk' was not converted (its lines end in LF only, not CR LF): "
+             "'out/NoIcons_lf.trk' is a copy with the icons still on; --lf-line-ends converts "
+             "it\n",
+         "NoIcons_lf.trk"},
+        {"lines that end in LF only, converted as asked",
+         {"-l", "-v", "-d", "out", "lf.trk"},
+         0,
+         P + "'lf.trk' -> 'out/NoIcons_lf.trk': " + Changes +
+             "; its lines ended in LF only and are written with CR LF\n" + P +
+             "1 track: 1 converted, 0 not converted (copied with the icons still on), 0 failed\n",
+         "NoIcons_lf.trk"},
         {"a same-file refusal",
          {"-o", "a.trk", "a.trk"},
          1,

@@ -56,6 +56,48 @@ constexpr auto Views = CommandType::Views;
 constexpr auto Finished = RunOutcome::Finished;
 constexpr auto Stopped = RunOutcome::Stopped;
 
+// Text with each CR LF made a lone LF, as a Linux editor leaves a track.
+std::string WithLfEnds(std::string Text) {
+    for (auto At = Text.find("\r\n"); At != std::string::npos; At = Text.find("\r\n", At)) {
+        Text.erase(At, 1);
+    }
+    return Text;
+}
+
+// Lines that end in LF alone are read as lines where asked, and written with CR LF; a track
+// of CR LF lines is the same either way; without asking, such a track is one long line.
+TEST(ConversionRun, ReadsLinesThatEndInLfAloneWhereAsked) {
+    const std::string Body = "  1520 279 1 0\r\n  1525 1 2 3\r\n  1535 279 0 0\r\n";
+    const std::string Converted =
+        MakeTrack("  1520 203 1 270 WING3\r\n  1525 1 2 3\r\n  1535 203 0 0\r\n");
+    const struct {
+        const char* Name;
+        std::string Input;
+        bool LfLineEnds;
+        std::string Expected;
+        RunOutcome Outcome;
+        bool CrAdded;
+    } Rows[] = {
+        {"LF lines, asked", WithLfEnds(MakeTrack(Body)), true, Converted, Finished, true},
+        {"LF lines, not asked", WithLfEnds(MakeTrack(Body)), false,
+         WithLfEnds(MakeTrack(Body)) + "\r\n", Stopped, false},
+        {"CR LF lines, asked", MakeTrack(Body), true, Converted, Finished, false},
+        {"some lines of each, asked", WithLfEnds(TrackHead()) + Body, true, Converted, Finished,
+         false},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        const test::TemporaryDirectory Directory;
+        test::WriteFile(Directory / "in.trk", Row.Input);
+        RunSettings Settings{Directory / "in.trk", Directory / "out.trk", Off, Views};
+        Settings.LfLineEnds = Row.LfLineEnds;
+        const RunResult Done = ConversionRun(Settings);
+        EXPECT_EQ(Done.Outcome, Row.Outcome);
+        EXPECT_EQ(Done.CrAdded, Row.CrAdded);
+        EXPECT_EQ(test::ReadFile(Directory / "out.trk"), Row.Expected);
+    }
+}
+
 TEST(ConversionRun, InsertsTogglePairsForEveryIconState) {
     const std::string Body = "  5 1 2 3\r\n";
     CheckRows({

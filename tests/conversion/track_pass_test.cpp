@@ -12,6 +12,7 @@
 
 #include "conversion/failure.h"
 #include "conversion/pass/icon_removal.h"
+#include "conversion/pass/line_ends.h"
 #include "conversion/pass/notable_bytes.h"
 #include "conversion/pass/tokenizer.h"
 #include "tests/support/page_end_bytes.h"
@@ -196,6 +197,32 @@ TEST(TrackWriter, AWriteThatTakesNothingMeansTheDiskIsFull) {
             EXPECT_EQ(
                 Error.Failed(),
                 (Failure{FailedStep::WriteOutput, "out.trk", {}, Reason::Because(Cause::NoSpace)}));
+        }
+    }
+}
+
+// A CR goes before every LF that has none before it, wherever the reads and the blocks begin
+// and end; nothing else changes.
+TEST(LineEnds, ACrGoesBeforeEveryLoneLfWhateverTheBlocks) {
+    const std::string Input = "a\nb\r\nc\r\r\n\n\rd\n";
+    const std::string Expected = "a\r\nb\r\nc\r\r\n\r\n\rd\r\n";
+    for (const std::size_t ReadAtMost : {1, 2, 3, 64}) {
+        for (const std::size_t Asked : {1, 2, 3, 5, 64}) {
+            SCOPED_TRACE(std::to_string(ReadAtMost) + " read, " + std::to_string(Asked) + " asked");
+            std::string_view Left = Input;
+            ReadFunction Read = LinesEndedWithCrLf([&](char* Buffer, std::size_t Size) {
+                const auto Count = std::min({Size, ReadAtMost, Left.size()});
+                std::copy_n(Left.data(), Count, Buffer);
+                Left.remove_prefix(Count);
+                return Count;
+            });
+            std::string Output;
+            char Block[64];
+            for (std::size_t Got; (Got = Read(Block, Asked)) > 0;) {
+                ASSERT_LE(Got, Asked);
+                Output.append(Block, Got);
+            }
+            EXPECT_EQ(Output, Expected);
         }
     }
 }
