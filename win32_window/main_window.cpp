@@ -1,4 +1,5 @@
 #include "win32_window/main_window.h"
+#include "win32_window/screen_reader_names.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -121,6 +122,16 @@ LRESULT MainWindow::Receive(UINT Message, WPARAM Wide, LPARAM Long) {
         case WM_DROPFILES:
             DropFiles(reinterpret_cast<HDROP>(Wide));
             return 0;
+        case WM_ACTIVATE:
+            // A box or another window takes the keyboard: the control that had it gets it back.
+            if (LOWORD(Wide) == WA_INACTIVE) {
+                const HWND Now = GetFocus();
+                Focused_ = Now != nullptr && IsChild(Window_, Now) ? Now : Focused_;
+            } else if (Focused_ != nullptr && IsWindowEnabled(Focused_)) {
+                SetFocus(Focused_);
+                return 0;
+            }
+            return DefWindowProcW(Window_, Message, Wide, Long);
         case WM_COPYDATA: {
             const auto* Data = reinterpret_cast<const COPYDATASTRUCT*>(Long);
             GatherTracks(UnpackedTracks({static_cast<const char*>(Data->lpData), Data->cbData}));
@@ -162,10 +173,13 @@ void MainWindow::CreateControls() {
     // of them from a WS_GROUP to the next; each frame is made before its options.
     for (const auto* Each : ControlsInTabOrder(true)) {
         const DWORD Border = Each->Kind == ControlKind::TextField ? WS_EX_CLIENTEDGE : 0;
-        CreateWindowExW(Border, ClassOf(Each->Kind), WideText(Each->Caption).c_str(),
-                        WS_CHILD | WS_VISIBLE | StyleOf(*Each, Before), 0, 0, 0, 0, Window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(Each->Id))), Instance_,
-                        nullptr);
+        const HWND Made = CreateWindowExW(
+            Border, ClassOf(Each->Kind), WideText(Each->Caption).c_str(),
+            WS_CHILD | WS_VISIBLE | StyleOf(*Each, Before), 0, 0, 0, 0, Window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(Each->Id))), Instance_, nullptr);
+        if (const std::string Name = AccessibleNameOf(Each->Id); !Name.empty()) {
+            AnnotateForScreenReaders(Made, Name);
+        }
         Before = Each;
     }
     CheckDlgButton(Window_, IdOf(IconStateOptions().front().Id), BST_CHECKED);
@@ -342,13 +356,18 @@ void MainWindow::HideProgress() {
     SetActiveWindow(Window_);
 }
 
+// Tracks dropped during a run are still taken: they wait for its end.
 void MainWindow::SetInputEnabled(bool Enabled) {
-    DragAcceptFiles(Window_, Enabled);
     for (const auto& Each : WindowControls()) {
         if (Each.Id != ControlId::cmdExit) {
             EnableWindow(Control(Each.Id), Enabled);
         }
     }
+}
+
+void MainWindow::Focus(ControlId Id) {
+    Focused_ = Control(Id);
+    SetFocus(Focused_);
 }
 
 void MainWindow::DropFiles(HDROP Dropped) {

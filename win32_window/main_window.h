@@ -47,6 +47,7 @@ class MainWindow : public MainView {
     void StartWork(std::function<void()> Work) override;
     void ShowProgress(const ProgressShown& Progress) override;
     void HideProgress() override;
+    void Focus(ControlId Id) override;
     void Close() override { DestroyWindow(Window_); }
 
   private:
@@ -69,6 +70,9 @@ class MainWindow : public MainView {
     std::thread Worker_;
     std::unique_ptr<ProgressWindow> Progress_;
     std::vector<std::string> Gathered_;
+    // The control that had the focus when the window was last left for a box or another
+    // window, given it back when the window is active again.
+    HWND Focused_ = nullptr;
 };
 
 }  // namespace quellmark

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/files/path_syntax.h"
 #include "win32_window/main_window.h"
 #include "win32_window/report_box.h"
 #include "window_logic/track_arguments.h"
@@ -47,6 +48,19 @@ int AnswerOptions(const std::vector<std::string>& Options) {
     return Help ? 0 : 2;
 }
 
+// Track as the window of an earlier start must find it: a full path, resolved in this start's
+// own folder, which need not be the other's. An address is left as it is.
+std::string FullPathOf(const std::string& Track) {
+    const std::wstring Name = quellmark::WideText(Track);
+    const DWORD Size = GetFullPathNameW(Name.c_str(), 0, nullptr, nullptr);
+    if (!quellmark::LocalPathOfFileUrl(Track).empty() || Size == 0) {
+        return Track;
+    }
+    std::wstring Full(Size, L'\0');
+    Full.resize(GetFullPathNameW(Name.c_str(), Size, Full.data(), nullptr));
+    return Full.empty() ? Track : quellmark::Utf8Text(Full);
+}
+
 // Hands Tracks to the window of an earlier start, once it is there; false when there is none.
 bool HandOver(const std::vector<std::string>& Tracks) {
     HWND Running = nullptr;
@@ -57,7 +71,11 @@ bool HandOver(const std::vector<std::string>& Tracks) {
     if (Running == nullptr) {
         return false;
     }
-    std::string Bytes = quellmark::PackedTracks(Tracks);
+    std::vector<std::string> Full;
+    for (const auto& Track : Tracks) {
+        Full.push_back(FullPathOf(Track));
+    }
+    std::string Bytes = quellmark::PackedTracks(Full);
     COPYDATASTRUCT Data{0, static_cast<DWORD>(Bytes.size()), Bytes.data()};
     SendMessageW(Running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data));
     SetForegroundWindow(Running);

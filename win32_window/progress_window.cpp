@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "win32_window/screen_reader_names.h"
+#include "window_logic/window_layout.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {
@@ -30,6 +32,7 @@ ProgressWindow::ProgressWindow(HWND Owner, std::function<void()> Stop)
                       Px(356), Px(20));
     Bar_ = Box_.Add(PROGRESS_CLASSW, nullptr, 0, 0, Px(12), Px(38), Px(356), Px(20));
     SendMessageW(Bar_, PBM_SETRANGE32, 0, 1000);
+    AnnotateForScreenReaders(Bar_, ProgressAccessibleName);
     Stop_ = Box_.Add(L"BUTTON", L"Stop", BS_DEFPUSHBUTTON | WS_TABSTOP, IDCANCEL, Px(280), Px(68),
                      Px(88), Px(26));
     ShowWindow(Box_.Handle(), SW_SHOW);
@@ -38,6 +41,8 @@ ProgressWindow::ProgressWindow(HWND Owner, std::function<void()> Stop)
 
 void ProgressWindow::Update(const std::string& Label, int Permille, bool Stoppable) {
     SetWindowTextW(Label_, WideText(Label).c_str());
+    // Which track the bar is for, as the label says it.
+    AnnotateForScreenReaders(Bar_, {}, Label);
     SendMessageW(Bar_, PBM_SETPOS, static_cast<WPARAM>(Permille), 0);
     EnableWindow(Stop_, Stoppable);
 }

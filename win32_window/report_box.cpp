@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "win32_window/popup.h"
+#include "win32_window/screen_reader_names.h"
+#include "window_logic/window_layout.h"
 #include "windows_text/windows_text.h"
 
 namespace quellmark {
@@ -64,8 +66,10 @@ int ShowBox(HWND Owner, Box& Shown) {
     const int TextHigh = std::max(
         TextHeight(Window.Font(), Shown.Text, Width - TextLeft - Margin, LineHeight), IconSide);
     const int Lines = static_cast<int>(std::count(Shown.List.begin(), Shown.List.end(), L'\n'));
-    const int ListHigh =
-        Shown.List.empty() ? 0 : std::min((Lines + 2) * LineHeight, Window.WorkHeight() / 2);
+    // A few lines in sight at once, however few the tracks.
+    const int ListHigh = Shown.List.empty() ? 0
+                                            : std::min((std::max(Lines, 5) + 2) * LineHeight,
+                                                       Window.WorkHeight() / 2);
     const int ButtonHigh = Window.Px(26), ButtonWide = Window.Px(88);
     const int ListTop = Margin + TextHigh + Margin;
     const int ButtonTop = ListTop + (ListHigh > 0 ? ListHigh + Margin : 0);
@@ -79,9 +83,12 @@ int ShowBox(HWND Owner, Box& Shown) {
     Window.Add(L"STATIC", Shown.Text.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, TextLeft,
                Margin, Width - TextLeft - Margin, TextHigh);
     if (ListHigh > 0) {
-        Window.Add(L"EDIT", Shown.List.c_str(),
-                   ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 0, Margin,
-                   ListTop, Width - 2 * Margin, ListHigh, WS_EX_CLIENTEDGE);
+        const HWND List =
+            Window.Add(L"EDIT", Shown.List.c_str(),
+                       ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 0,
+                       Margin, ListTop, Width - 2 * Margin, ListHigh, WS_EX_CLIENTEDGE);
+        AnnotateForScreenReaders(
+            List, Shown.Question ? QuestionListAccessibleName : "Every track's result");
     }
     // The question's default is Cancel: Enter, Esc and the box's close never convert.
     const int Right = Width - Margin - ButtonWide;

@@ -93,6 +93,9 @@ QWidget* Build(const ControlLayout& Each, QWidget* Parent) {
             auto* Button = new QPushButton(Caption, Parent);
             // Not the window's default button, yet Enter on a focused button presses it.
             Button->setAutoDefault(true);
+            if (const std::string Name = AccessibleNameOf(Each.Id); !Name.empty()) {
+                Button->setAccessibleName(QString::fromStdString(Name));
+            }
             return Button;
         }
         case ControlKind::GroupBox: {
@@ -285,8 +288,8 @@ void Main::closeEvent(QCloseEvent* Event) {
     Event->setAccepted(Presenter_.CloseAsked());
 }
 
+// Tracks dropped during a run are still taken: they wait for its end.
 void Main::SetInputEnabled(bool Enabled) {
-    setAcceptDrops(Enabled);
     for (const auto& [Id, Control] : Controls_) {
         if (Id != ControlId::cmdExit && Control->parentWidget() == this) {
             Control->setEnabled(Enabled);

@@ -46,6 +46,7 @@ class Main : public QWidget, public MainView {
     void StartWork(std::function<void()> Work) override;
     void ShowProgress(const ProgressShown& Progress) override;
     void HideProgress() override { Progress_.Hide(); }
+    void Focus(ControlId Id) override { Control(Id)->setFocus(Qt::OtherFocusReason); }
     void Close() override { close(); }
 
   protected:

@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "window_logic/window_layout.h"
+
 namespace quellmark {
 namespace {
 
@@ -50,8 +52,16 @@ void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
     auto* List = new QPlainTextEdit(Lines.join(QLatin1Char('\n')), &Box);
     List->setReadOnly(true);
     List->setLineWrapMode(QPlainTextEdit::NoWrap);
+    List->setAccessibleName(Question ? QString::fromUtf8(QuestionListAccessibleName)
+                                     : QStringLiteral("Every track's result"));
+    const QFontMetrics Metrics(List->font());
+    // A few lines in sight at once, however few the tracks.
+    List->setMinimumHeight(Metrics.lineSpacing() * (std::min<int>(Lines.size(), 6) + 1) +
+                           2 * List->frameWidth());
     Layout->addWidget(List, 2, 0, 1, 2);
     Layout->setRowStretch(2, 1);
+    // The text takes the width the sign leaves, never half of it.
+    Layout->setColumnStretch(1, 1);
     auto* Buttons = new QDialogButtonBox(&Box);
     if (Question) {
         Buttons->addButton(QStringLiteral("Convert"), QDialogButtonBox::AcceptRole);
@@ -64,11 +74,15 @@ void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
     QObject::connect(Buttons, &QDialogButtonBox::accepted, &Box, &QDialog::accept);
     QObject::connect(Buttons, &QDialogButtonBox::rejected, &Box, &QDialog::reject);
     Layout->addWidget(Buttons, 3, 0, 1, 2);
-    const QFontMetrics Metrics(List->font());
     const QSize Room = Box.screen()->availableGeometry().size() * 9 / 10;
-    Box.resize(
-        std::min(std::max(Metrics.averageCharWidth() * 100, TitleWidth(Box)), Room.width()),
-        std::min(Metrics.lineSpacing() * (std::min<int>(Lines.size(), 16) + 8), Room.height()));
+    const int Width =
+        std::min(std::max(Metrics.averageCharWidth() * 100, TitleWidth(Box)), Room.width());
+    // High enough for the wrapped text in full at that width, a reason of many lines included,
+    // and for the list's lines up to a screenful.
+    Layout->activate();
+    const int Needed = std::max(Layout->totalHeightForWidth(Width),
+                                Metrics.lineSpacing() * (std::min<int>(Lines.size(), 16) + 8));
+    Box.resize(Width, std::min(Needed, Room.height()));
 }
 
 }  // namespace

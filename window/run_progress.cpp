@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "window_logic/window_layout.h"
+
 namespace quellmark {
 
 ProgressDialogView::~ProgressDialogView() {
@@ -24,6 +26,7 @@ void ProgressDialogView::Show(QWidget* Owner, const QString& Label, int Permille
         Bar_ = new QProgressBar(Dialog_);
         Bar_->setRange(0, 1000);
         Bar_->setTextVisible(false);
+        Bar_->setAccessibleName(QString::fromUtf8(ProgressAccessibleName));
         auto* Buttons = new QDialogButtonBox(Dialog_);
         StopButton_ = Buttons->addButton(QStringLiteral("Stop"), QDialogButtonBox::RejectRole);
         Layout->addWidget(Text_);
@@ -36,6 +39,8 @@ void ProgressDialogView::Show(QWidget* Owner, const QString& Label, int Permille
         StopButton_->setFocus();
     }
     Text_->setText(Label);
+    // Which track the bar is for, as the label says it.
+    Bar_->setAccessibleDescription(Label);
     Bar_->setValue(Permille);
     StopButton_->setEnabled(Stoppable);
 }

@@ -21,6 +21,10 @@ MainPresenter::MainPresenter(MainView& View, ShowFunction Show, FileLookup Files
       Selection_(Show_) {}
 
 void MainPresenter::OpenArguments(const std::vector<std::string>& Arguments) {
+    if (Running_ != nullptr) {
+        Arrived_.insert(Arrived_.end(), Arguments.begin(), Arguments.end());
+        return;
+    }
     const TrackArguments Read = ReadTrackArguments(Arguments, Files_);
     if (Read.Tracks.size() == 1 && !Read.Missing.empty()) {
         StartMessage_ = MissingTrackMessage(Read.Missing.front(), Show_);
@@ -42,6 +46,7 @@ void MainPresenter::WindowShown() {
 
 void MainPresenter::OpenTracks(const std::vector<std::string>& Paths) {
     if (Running_ != nullptr) {
+        Arrived_.insert(Arrived_.end(), Paths.begin(), Paths.end());
         return;
     }
     std::vector<std::string> Tracks;
@@ -109,12 +114,19 @@ void MainPresenter::RemoveIconsPressed() {
     }
     const auto IsChecked = [this](ControlId Option) { return View_.IsChecked(Option); };
     auto Runs = Selection_.Runs(ChosenIconState(IsChecked), ChosenCommand(IsChecked));
-    if (Selection_.IsList()) {
-        const ListReport Question = ListQuestion(Runs, Files_.Exists, Show_);
-        if (!Question.Lines.empty() && !View_.Confirm(Question)) {
-            return;
-        }
+    // An output that exists is replaced only once the user said so: in the save dialog, or
+    // here.
+    const ListReport Question =
+        Selection_.IsList()
+            ? ListQuestion(Runs, Files_.Exists, Show_)
+            : TrackQuestion(Runs.front(), Selection_.OutputConfirmed(), Files_.Exists, Show_);
+    if (!Question.Lines.empty() && !View_.Confirm(Question)) {
+        return;
     }
+    StartRuns(std::move(Runs));
+}
+
+void MainPresenter::StartRuns(std::vector<RunSettings> Runs) {
     Running_ = std::make_unique<ListRun>(std::move(Runs));
     Started_ = Now_();
     ProgressShown_ = false;
@@ -162,6 +174,26 @@ void MainPresenter::WorkEnded() {
         View_.ShowSummary(SummarizeList(Finished->Results(), Skipped_, Show_));
     } else {
         View_.ShowMessage(SingleTrackMessage(Finished->Results().front(), PlainQuotes(Show_)));
+    }
+    // Where the run was started, so that the next Enter starts the next one.
+    View_.Focus(ControlId::cmdRemoveIcons);
+    // Tracks whose lines end in LF only can be converted as the lines they are, if the user
+    // wants it: asked once, for all of them.
+    std::vector<RunSettings> LfRuns;
+    for (std::size_t At = 0; At < Finished->Size(); ++At) {
+        const RunResult& Result = Finished->Results()[At].Result;
+        if (Result.Outcome == RunOutcome::Stopped &&
+            Result.StoppedBecause == StopReason::LfLineEnds && !Finished->Track(At).LfLineEnds) {
+            LfRuns.push_back(Finished->Track(At));
+            LfRuns.back().LfLineEnds = true;
+        }
+    }
+    if (!LfRuns.empty() && View_.Confirm(LfQuestion(LfRuns, Show_))) {
+        StartRuns(std::move(LfRuns));
+        return;
+    }
+    if (!Arrived_.empty()) {
+        OpenArguments(std::exchange(Arrived_, {}));
     }
 }
 

@@ -26,15 +26,16 @@ class MainPresenter {
     MainPresenter(MainView& View, ShowFunction Show, FileLookup Files,
                   Clock Now = std::chrono::steady_clock::now);
 
-    // The tracks named on the command line, before the window shows. One that names no file
-    // is said to be missing once the window is on screen; any others are opened.
+    // The tracks named on the command line, before the window shows, or handed over by a later
+    // start. One that names no file is said to be missing once the window is on screen; any
+    // others are opened. During a run they wait for its end.
     void OpenArguments(const std::vector<std::string>& Arguments);
     // The window is on screen.
     void WindowShown();
 
     // Tracks dropped on the window or opened from elsewhere: files are taken, folders left out.
     // Several become a list, from which folders and earlier outputs (NoIcons_…) are left out
-    // and named in its summary.
+    // and named in its summary. During a run they wait for its end.
     void OpenTracks(const std::vector<std::string>& Paths);
     void InputEdited(const std::string& Text);
     void OutputEdited(const std::string& Text);
@@ -57,6 +58,7 @@ class MainPresenter {
 
   private:
     void ShowSelection();
+    void StartRuns(std::vector<RunSettings> Runs);
 
     MainView& View_;
     ShowFunction Show_;
@@ -67,6 +69,7 @@ class MainPresenter {
     std::optional<std::string> StartMessage_;
     bool Shown_ = false;
     std::unique_ptr<ListRun> Running_;
+    std::vector<std::string> Arrived_;  // tracks handed over or dropped during the run
     std::chrono::steady_clock::time_point Started_;
     bool ProgressShown_ = false;
     bool CloseWhenEnded_ = false;

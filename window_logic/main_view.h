@@ -54,6 +54,9 @@ class MainView {
     virtual void ShowProgress(const ProgressShown& Progress) = 0;
     virtual void HideProgress() = 0;
 
+    // Gives Control the keyboard's focus.
+    virtual void Focus(ControlId Control) = 0;
+
     // Ends the program.
     virtual void Close() = 0;
 };

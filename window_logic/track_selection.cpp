@@ -37,12 +37,14 @@ void TrackSelection::ChooseInput(const std::string& Path) {
     OutputDirectory_ = InputDirectory_;
     InputName_ = FileNameOf(Path);
     OutputName_ = OutputNameFor(InputName_);
+    OutputConfirmed_ = false;
     LastChosen_ = Path;
 }
 
 void TrackSelection::ChooseOutput(const std::string& Path) {
     OutputDirectory_ = FolderPartOf(Path);
     OutputName_ = FileNameOf(Path);
+    OutputConfirmed_ = true;
     LastChosen_ = Path;
 }
 
@@ -66,8 +68,9 @@ void TrackSelection::EditInput(const std::string& Name) {
 }
 
 void TrackSelection::EditOutput(const std::string& Name) {
-    if (!IsList()) {
+    if (!IsList() && Name != OutputName_) {
         OutputName_ = Name;
+        OutputConfirmed_ = false;
     }
 }
 

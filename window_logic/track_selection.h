@@ -36,6 +36,9 @@ class TrackSelection {
     const std::string& OutputDirectory() const { return OutputDirectory_; }
     // The file the dialogs open on: the one chosen last.
     const std::string& LastChosen() const { return LastChosen_; }
+    // Whether the output was chosen in the save dialog, which asked before it named a file
+    // that exists, and not changed since.
+    bool OutputConfirmed() const { return OutputConfirmed_; }
 
     // What the fields show, and their tooltips: the full paths "Remove Icons" will use, at most
     // about twenty of a list's.
@@ -60,6 +63,7 @@ class TrackSelection {
     std::vector<std::string> List_;
     std::string ListFolder_;
     std::string LastChosen_;
+    bool OutputConfirmed_ = false;
 };
 
 }  // namespace quellmark

@@ -124,6 +124,20 @@ std::vector<const ControlLayout*> ControlsInTabOrder(bool OptionGroupsWhole) {
     return Order;
 }
 
+const char* const ProgressAccessibleName = "Progress of the run";
+const char* const QuestionListAccessibleName = "Outputs that will be replaced";
+
+std::string AccessibleNameOf(ControlId Id) {
+    switch (Id) {
+        case cmdInputBrowse:
+            return "Browse for the input track";
+        case cmdOutputBrowse:
+            return "Browse for the output track";
+        default:
+            return {};
+    }
+}
+
 std::string ShownCaption(const char* Caption) {
     std::string Shown = Caption;
     for (auto At = Shown.find("&&"); At != std::string::npos; At = Shown.find("&&", At + 1)) {

@@ -68,6 +68,15 @@ std::vector<const ControlLayout*> ControlsInTabOrder(bool OptionGroupsWhole);
 // A caption as the screen shows it: "&&" as one "&".
 std::string ShownCaption(const char* Caption);
 
+// What a screen reader calls a control whose caption alone does not say what it is for (both
+// buttons say "Browse"); empty where the caption or the label before it says enough.
+std::string AccessibleNameOf(ControlId Id);
+
+// What a screen reader calls the progress of a run, and the list of outputs in the question
+// before one.
+extern const char* const ProgressAccessibleName;
+extern const char* const QuestionListAccessibleName;
+
 struct IconStateOption {
     ControlId Id;
     IconState State;

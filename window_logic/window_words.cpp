@@ -135,6 +135,37 @@ ListReport ListQuestion(const std::vector<RunSettings>& Runs,
     return Question;
 }
 
+ListReport TrackQuestion(const RunSettings& Run, bool OutputConfirmed,
+                         const std::function<bool(const std::string&)>& Exists,
+                         const ShowFunction& Show) {
+    ListReport Question;
+    // The same name for both is refused by the run, which asks nothing.
+    if (OutputConfirmed || Run.OutputPath == Run.InputPath || !Exists(Run.OutputPath)) {
+        return Question;
+    }
+    Question.Lines.push_back(Show(Run.OutputPath));
+    Question.Headline = "Convert this track with \"" + CaptionOf(Run.InitialIconState) +
+                        "\" and \"" + CaptionOf(Run.ReplacementCommand) +
+                        "\"? Its output exists and will be replaced.";
+    return Question;
+}
+
+ListReport LfQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show) {
+    ListReport Question;
+    for (const auto& Run : Runs) {
+        Question.Lines.push_back(Show(Run.InputPath));
+    }
+    Question.Headline =
+        Runs.size() == 1
+            ? "'" + Show(FileNameOf(Runs.front().InputPath)) +
+                  "' was not converted: its lines end in LF only, not CR LF. Convert it, its "
+                  "lines written with CR LF?"
+            : std::to_string(Runs.size()) +
+                  " tracks were not converted: their lines end in LF only, not CR LF. Convert "
+                  "them, their lines written with CR LF?";
+    return Question;
+}
+
 std::string ProgressLabel(const ListRun& Run, const ListProgress& Now, const ShowFunction& Show) {
     const std::string Name = FileNameOf(Run.Track(Now.Current).InputPath);
     const std::string Output = Show(FileNameOf(Run.Track(Now.Current).OutputPath));

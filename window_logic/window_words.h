@@ -43,6 +43,17 @@ ListReport ListQuestion(const std::vector<RunSettings>& Runs,
                         const std::function<bool(const std::string&)>& Exists,
                         const ShowFunction& Show);
 
+// Before a single track whose output exists and was not confirmed in the save dialog: asks
+// whether to convert it with the options chosen, replacing the output; empty Lines when there
+// is nothing to ask.
+ListReport TrackQuestion(const RunSettings& Run, bool OutputConfirmed,
+                         const std::function<bool(const std::string&)>& Exists,
+                         const ShowFunction& Show);
+
+// After a run: asks whether to convert the tracks that were not converted because their lines
+// end in LF only, reading those lines as lines and writing them with CR LF.
+ListReport LfQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show);
+
 // What a window says at start of a track named on its command line that names no file, in
 // the words quellmark-convert uses.
 std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show);

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
@@ -358,7 +359,9 @@ class WindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!Window->isVisible(), 30000);
         QVERIFY(Progress->Shown >= 1);
         QVERIFY(Window->IsChecked(ControlId::optIconStateOff));
-        QVERIFY(Sink->Messages.isEmpty());
+        // Only the question before the earlier output is replaced; no result after the close.
+        QCOMPARE(Sink->Messages.size(), 1);
+        QVERIFY(Sink->Messages.front().startsWith(QStringLiteral("Convert this track")));
         QCOMPARE(ReadFile(Path("NoIcons_a.trk")), QByteArray("earlier"));
     }
 
@@ -470,6 +473,78 @@ class WindowTest : public QObject {
         const QString Broken = BreakableText(QStringLiteral("'/tracks/") + QString(100, 'x'));
         QVERIFY(Broken.startsWith(QStringLiteral("'/tracks/") + QChar(0x200B)));
         QVERIFY(Broken.count(QChar(0x200B)) >= 3);
+    }
+
+    // The two Browse buttons, the progress bar and the question's list say what they are for.
+    void screenReadersHearWhatEachIsFor() {
+        const auto Name = [](QWidget* Widget) {
+            return QAccessible::queryAccessibleInterface(Widget)->text(QAccessible::Name);
+        };
+        QCOMPARE(Name(Find<QPushButton>("cmdInputBrowse")),
+                 QStringLiteral("Browse for the input track"));
+        QCOMPARE(Name(Find<QPushButton>("cmdOutputBrowse")),
+                 QStringLiteral("Browse for the output track"));
+        ProgressDialogView Real;
+        Real.Show(Window.get(), QStringLiteral("Converting a.trk (track 2 of 3)\u2026"), 500, true,
+                  [] {});
+        auto* Bar = Window->findChild<QProgressBar*>();
+        QVERIFY(Bar != nullptr);
+        QCOMPARE(Name(Bar), QStringLiteral("Progress of the run"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(Bar)->text(QAccessible::Description),
+                 QStringLiteral("Converting a.trk (track 2 of 3)\u2026"));
+        Real.Hide();
+        MessageBoxSink Boxes;
+        QString Listed;
+        Boxes.BeforeShow = [&](QDialog& Box) {
+            Listed = Name(Box.findChild<QPlainTextEdit*>());
+            QTimer::singleShot(0, &Box, &QDialog::reject);
+        };
+        Boxes.Confirm(Window.get(), QStringLiteral("Convert these 2 tracks?"),
+                      {QStringLiteral("/t/NoIcons_a.trk")});
+        QCOMPARE(Listed, QStringLiteral("Outputs that will be replaced"));
+    }
+
+    // A summary whose failure has a long reason opens large enough for it: the text beside the
+    // sign, the reason whole, several of the list's lines in sight.
+    void aSummaryWithAFailureIsReadableAsItOpens() {
+        const QString Reason = QStringLiteral("b.trk: Can't create output track '/tracks/") +
+                               QString(255, 'n') + QStringLiteral(".trk': File name too long");
+        MessageBoxSink Real;
+        QStringList Faults;
+        Real.BeforeShow = [&](QDialog& Box) {
+            QTimer::singleShot(0, &Box, [&Box, &Faults] {
+                for (auto* Label : Box.findChildren<QLabel*>()) {
+                    if (Label->wordWrap() &&
+                        Label->height() < Label->heightForWidth(Label->width())) {
+                        Faults << QStringLiteral("cut: ") + Label->text().left(30);
+                    }
+                    if (Label->wordWrap() && Label->x() > Box.width() / 4) {
+                        Faults << QStringLiteral("in the right half: ") + Label->text().left(30);
+                    }
+                }
+                auto* List = Box.findChild<QPlainTextEdit*>();
+                if (List->viewport()->height() < 3 * List->fontMetrics().lineSpacing()) {
+                    Faults << QStringLiteral("list of less than three lines");
+                }
+                Box.reject();
+            });
+        };
+        Real.ShowSummary(Window.get(), QStringLiteral("1 converted, 0 not converted, 1 failed"),
+                         {QStringLiteral("\u2022 ") + Reason},
+                         {Reason, QStringLiteral("a.trk: converted")});
+        QCOMPARE(Faults, QStringList());
+    }
+
+    // After the box that ends a run, the next Enter starts another run: Remove Icons has the
+    // focus again, never Bail Out.
+    void removeIconsHasTheFocusAfterARun() {
+        WriteFile(Path("a.trk"), Track("  9 279 1 0\r\n"));
+        Window->Presenter().OpenTracks({QFile::encodeName(Path("a.trk")).toStdString()});
+        Find<QPushButton>("cmdRemoveIcons")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        WaitForRun();
+        QCOMPARE(Sink->Messages.size(), 1);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdRemoveIcons"));
     }
 
     void fieldsAreNamedByTheirLabels() {

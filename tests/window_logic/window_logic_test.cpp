@@ -420,6 +420,7 @@ class FakeWindow : public MainView {
     }
     void ShowProgress(const ProgressShown& Progress) override { Progressed.push_back(Progress); }
     void HideProgress() override { ++Hidden; }
+    void Focus(ControlId Control) override { Focused.push_back({Control, Said.size()}); }
     void Close() override { Closed = true; }
 
     MainPresenter* Presenter = nullptr;
@@ -433,6 +434,8 @@ class FakeWindow : public MainView {
     bool HoldWork = false;
     std::function<void()> Held;
     std::vector<ProgressShown> Progressed;
+    // Each control given the focus, and how many things had been said by then.
+    std::vector<std::pair<ControlId, std::size_t>> Focused;
     int Hidden = 0;
     bool Closed = false;
 };
@@ -718,13 +721,135 @@ TEST_F(Presenting, ProgressShowsAfterHalfASecondAndStopKeepsTheEarlierOutput) {
     EXPECT_EQ(Window.Hidden, 2);
 }
 
+// One track whose output exists is converted only once the user said so: in the save dialog,
+// or in a question whose default keeps the file.
+TEST_F(Presenting, OneTrackAsksBeforeItReplacesAnOutput) {
+    const std::string Question =
+        "? Convert this track with \"Off\" and \"Views\"? Its output exists and will "
+        "be replaced.";
+    const struct {
+        const char* Name;
+        bool Exists;
+        bool ChosenInTheSaveDialog;
+        bool Answer;
+        std::vector<std::string> Asked;
+        bool Replaced;
+    } Rows[] = {
+        {"no output yet", false, false, true, {}, true},
+        {"an output, yes", true, false, true, {Question}, true},
+        {"an output, no", true, false, false, {Question}, false},
+        {"an output chosen in the save dialog", true, true, false, {}, true},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        std::filesystem::remove(Directory / "NoIcons_a.trk");
+        if (Row.Exists) {
+            WriteFile(Directory / "NoIcons_a.trk", "earlier");
+        }
+        Presenter.OpenTracks({Directory / "a.trk"});
+        if (Row.ChosenInTheSaveDialog) {
+            Window.SaveAnswer = Directory / "NoIcons_a.trk";
+            Presenter.OutputBrowsePressed();
+        }
+        Window.Said.clear();
+        Window.ConfirmAnswer = Row.Answer;
+        Presenter.RemoveIconsPressed();
+        const std::vector<std::string> Asked(
+            Window.Said.begin(),
+            Window.Said.begin() + static_cast<std::ptrdiff_t>(
+                                      std::min<std::size_t>(Window.Said.size(), Row.Asked.size())));
+        EXPECT_EQ(Asked, Row.Asked);
+        EXPECT_EQ(ReadFile(Directory / "NoIcons_a.trk") != "earlier", Row.Replaced);
+    }
+    // A name typed after the save dialog is asked about again.
+    Presenter.OutputEdited("NoIcons_b.trk");
+    Presenter.OutputEdited("NoIcons_a.trk");
+    Window.Said.clear();
+    Window.ConfirmAnswer = false;
+    Presenter.RemoveIconsPressed();
+    EXPECT_EQ(Window.Said, std::vector<std::string>{Question});
+}
+
+// A track whose lines end in LF only is copied as the reading rule has it, and then the user
+// may have it converted with its lines written with CR LF.
+TEST_F(Presenting, ATrackOfLfLinesCanBeConvertedOnceAsked) {
+    std::string Lf = Track;
+    for (auto At = Lf.find("\r\n"); At != std::string::npos; At = Lf.find("\r\n", At)) {
+        Lf.erase(At, 1);
+    }
+    WriteFile(Directory / "lf.trk", Lf);
+    const std::string Copied =
+        "'lf.trk' was not converted (its lines end in LF only, not CR LF): "
+        "'NoIcons_lf.trk' is a copy with the icons still on";
+    const std::string Asked =
+        "? 'lf.trk' was not converted: its lines end in LF only, not CR "
+        "LF. Convert it, its lines written with CR LF?";
+    for (const bool Answer : {false, true}) {
+        SCOPED_TRACE(Answer);
+        std::filesystem::remove(test::FromUtf8(Directory / "NoIcons_lf.trk"));
+        Presenter.OpenTracks({Directory / "lf.trk"});
+        Window.Said.clear();
+        Window.ConfirmAnswer = Answer;
+        Presenter.RemoveIconsPressed();
+        std::vector<std::string> Said = {Copied, Asked};
+        if (Answer) {
+            Said.push_back("Finished Processing\n\n'" + (Directory / "NoIcons_lf.trk") +
+                           "': 2 icon toggles replaced, no toggle pair inserted; its lines ended "
+                           "in LF only and are written with CR LF");
+        }
+        EXPECT_EQ(Window.Said, Said);
+        EXPECT_EQ(ReadFile(Directory / "NoIcons_lf.trk") == Lf + "\r\n", !Answer);
+    }
+}
+
+// After the box that ends a run, Remove Icons has the focus again, so that the next Enter
+// starts the next run rather than leaving the program.
+TEST_F(Presenting, TheFocusGoesBackToRemoveIconsAfterARun) {
+    for (const auto& Tracks :
+         {std::vector<std::string>{Directory / "a.trk"},
+          std::vector<std::string>{Directory / "a.trk", Directory / "b.trk"}}) {
+        SCOPED_TRACE(Tracks.size());
+        Presenter.OpenTracks(Tracks);
+        Window.Said.clear();
+        Window.Focused.clear();
+        Window.ConfirmAnswer = true;
+        Presenter.RemoveIconsPressed();
+        ASSERT_FALSE(Window.Said.empty());
+        EXPECT_EQ(Window.Focused, (std::vector<std::pair<ControlId, std::size_t>>{
+                                      {ControlId::cmdRemoveIcons, Window.Said.size()}}));
+    }
+}
+
+// Tracks handed over or dropped while a run goes on change nothing under it: they are opened
+// once it has ended.
+TEST_F(Presenting, TracksThatArriveDuringARunWaitForItsEnd) {
+    for (const bool Dropped : {true, false}) {
+        SCOPED_TRACE(Dropped ? "dropped" : "handed over");
+        Presenter.OpenTracks({Directory / "a.trk"});
+        Window.HoldWork = true;
+        Window.ConfirmAnswer = true;
+        Presenter.RemoveIconsPressed();
+        if (Dropped) {
+            Presenter.OpenTracks({Directory / "b.trk", Directory / "short.trk"});
+        } else {
+            Presenter.OpenArguments({Directory / "b.trk"});
+        }
+        EXPECT_EQ(Window.Fields.InputText, "a.trk");
+        Window.FinishWork();
+        EXPECT_EQ(Window.Fields.InputText, Dropped ? "2 tracks: b.trk, short.trk" : "b.trk");
+        Window.HoldWork = false;
+    }
+}
+
 TEST_F(Presenting, ClosingDuringARunStopsItAndClosesOnceItEnded) {
     WriteFile(Directory / "NoIcons_a.trk", "earlier");
     Presenter.OpenTracks({Directory / "a.trk"});
     Window.BeforeWork = [this] { EXPECT_FALSE(Presenter.CloseAsked()); };
     Presenter.RemoveIconsPressed();
     EXPECT_TRUE(Window.Closed);
-    EXPECT_TRUE(Window.Said.empty());
+    // Only the question before the earlier output is replaced; no result after the close.
+    ASSERT_EQ(Window.Said.size(), 1u);
+    EXPECT_EQ(Window.Said.front().rfind("? Convert this track", 0), 0u);
     EXPECT_EQ(ReadFile(Directory / "NoIcons_a.trk"), "earlier");
     EXPECT_TRUE(Presenter.CloseAsked());
 }
