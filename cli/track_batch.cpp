@@ -31,6 +31,7 @@ struct Plan {
     Result Decided = Result::Failed;
     std::string Message;  // said as it is decided; empty: nothing
     std::optional<std::size_t> Run;
+    bool Prefixed = false;  // left alone for its NoIcons_ prefix
 };
 
 Plan Decision(Result Decided, std::string Message) {
@@ -87,10 +88,12 @@ RunSettings Batch::SettingsFor(const std::string& Track) const {
 std::optional<Plan> Batch::Refusal(const RunSettings& Run, const std::string& Track) {
     // Like gzip with a .gz file: a second call on a folder does not convert its own outputs.
     if (!Run.InputFromStandardInput && Options_.OutputPath.empty() && IsOutputName(Track)) {
-        return Decision(Result::Skipped, Options_.Quiet
-                                             ? std::string()
-                                             : QuotedName(Track) + " already has the " +
-                                                   OutputNameFor("") + " prefix -- unchanged");
+        Plan Left = Decision(Result::Skipped, Options_.Quiet
+                                                  ? std::string()
+                                                  : QuotedName(Track) + " already has the " +
+                                                        OutputNameFor("") + " prefix -- unchanged");
+        Left.Prefixed = true;
+        return Left;
     }
     const auto TrackFile = Run.InputFromStandardInput ? std::nullopt : IdentityOf(Track);
     if (TrackFile && std::find(Tracks_.begin(), Tracks_.end(), *TrackFile) != Tracks_.end()) {
@@ -132,6 +135,18 @@ void Batch::Add(const std::string& Track) {
 std::vector<Result> Batch::Finish() {
     std::vector<Result> Results;
     std::size_t Said = 0;
+    // A second call on a folder meets every output of the first: one line says so, unless each
+    // is asked for.
+    std::size_t Prefixed = 0;
+    for (const auto& Each : Plans_) {
+        Prefixed += Each.Prefixed && !Each.Message.empty();
+    }
+    const bool SayPrefixedOnce = Prefixed > 1 && !Options_.Verbose;
+    for (auto& Each : Plans_) {
+        if (SayPrefixedOnce && Each.Prefixed) {
+            Each.Message.clear();
+        }
+    }
     // Every decided track up to the next run, then that run's result, in the order given.
     const auto SayDecided = [&] {
         for (; Said < Plans_.size() && !Plans_[Said].Run; ++Said) {
@@ -149,6 +164,10 @@ std::vector<Result> Batch::Finish() {
         SayDecided();
     });
     SayDecided();
+    if (SayPrefixedOnce) {
+        Say(std::to_string(Prefixed) + " tracks already have the " + OutputNameFor("") +
+            " prefix -- unchanged");
+    }
     return Results;
 }
 

@@ -7,16 +7,17 @@
 namespace quellmark {
 namespace {
 
-// The weight the system really draws Font in: a face without a bold cut asked for bold gives
-// its regular one.
-LONG DrawnWeight(HFONT Font) {
+// Whether the system really draws Font bold: a face without a bold cut asked for bold gives its
+// regular one, and a bitmap face (as Wine's MS Sans Serif is) says bold but draws as it is.
+bool DrawnBold(HFONT Font) {
     const HDC Screen = GetDC(nullptr);
     const HGDIOBJ Old = SelectObject(Screen, Font);
     TEXTMETRICW Metrics{};
     GetTextMetricsW(Screen, &Metrics);
     SelectObject(Screen, Old);
     ReleaseDC(nullptr, Screen);
-    return Metrics.tmWeight;
+    const bool Outline = (Metrics.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) != 0;
+    return Outline && Metrics.tmWeight >= FW_SEMIBOLD;
 }
 
 LOGFONTW SystemMessageFont(UINT Dpi) {
@@ -40,7 +41,7 @@ HFONT CaptionFont(double Points, UINT Dpi) {
         LOGFONTW Candidate = Font;
         wcsncpy(Candidate.lfFaceName, Face, LF_FACESIZE - 1);
         const HFONT Made = CreateFontIndirectW(&Candidate);
-        if (DrawnWeight(Made) >= FW_SEMIBOLD) {
+        if (DrawnBold(Made)) {
             return Made;
         }
         DeleteObject(Made);

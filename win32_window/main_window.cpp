@@ -285,6 +285,24 @@ bool MainWindow::IsChecked(ControlId Option) const {
 
 // A field being typed in keeps its text and caret; a single name is read from its end, where
 // names differ.
+namespace {
+
+// Whether Text fits in Field's client area in Font.
+bool Fits(HWND Field, const std::string& Text, HFONT Font) {
+    const std::wstring Wide = WideText(Text);
+    const HDC Drawn = GetDC(Field);
+    const HGDIOBJ Old = SelectObject(Drawn, Font);
+    SIZE Size{};
+    GetTextExtentPoint32W(Drawn, Wide.c_str(), static_cast<int>(Wide.size()), &Size);
+    SelectObject(Drawn, Old);
+    ReleaseDC(Field, Drawn);
+    RECT Room{};
+    SendMessageW(Field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Room));
+    return Size.cx <= Room.right - Room.left;
+}
+
+}  // namespace
+
 void MainWindow::ShowFields(const FieldsShown& Fields) {
     const auto Show = [&](ControlId Id, const std::string& Text, const std::string& ToolTip) {
         HWND Field = Control(Id);
@@ -296,6 +314,12 @@ void MainWindow::ShowFields(const FieldsShown& Fields) {
             SendMessageW(Field, EM_SETSEL, static_cast<WPARAM>(End), End);
         }
         SendMessageW(Field, EM_SETREADONLY, Fields.ReadOnly, 0);
+        // A list's text is read from its start: in the small face where the large one would
+        // cut it.
+        SendMessageW(Field, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(
+                         Fields.ReadOnly && !Fits(Field, Text, BigFont_) ? SmallFont_ : BigFont_),
+                     TRUE);
         std::wstring Wide = WideText(ToolTip);
         TOOLINFOW Tip{};
         Tip.cbSize = sizeof Tip;

@@ -114,6 +114,13 @@ void MainPresenter::RemoveIconsPressed() {
     }
     const auto IsChecked = [this](ControlId Option) { return View_.IsChecked(Option); };
     auto Runs = Selection_.Runs(ChosenIconState(IsChecked), ChosenCommand(IsChecked));
+    if (!Selection_.IsList() &&
+        (Runs.front().InputPath.empty() || Runs.front().OutputPath.empty())) {
+        View_.ShowMessage(EmptyFieldMessage(Runs.front().InputPath.empty()
+                                                ? ControlId::txtInputTrackFile
+                                                : ControlId::txtOutputTrackFile));
+        return;
+    }
     // An output that exists is replaced only once the user said so: in the save dialog, or
     // here.
     const ListReport Question =

@@ -19,8 +19,8 @@ std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quo
     std::string Message;
     switch (Done.Result.Outcome) {
         case RunOutcome::Finished:
-            Message =
-                "Finished Processing\n\n" + Quote(Done.Output) + ": " + ChangesText(Done.Result);
+            Message = "Finished Processing\n\n" + Quote(FullPathOf(Done.Output)) + ": " +
+                      ChangesText(Done.Result);
             break;
         case RunOutcome::SameFile:
             return SameFileText();
@@ -39,6 +39,18 @@ std::string SingleTrackMessage(const TrackResult& Done, const QuoteFunction& Quo
         Message += "\n\n" + NotOnDiskText(Done, Quote);
     }
     return Message;
+}
+
+std::string EmptyFieldMessage(ControlId Field) {
+    const bool Input = Field == ControlId::txtInputTrackFile;
+    std::string Caption =
+        ShownCaption(ControlOf(Input ? ControlId::Label1 : ControlId::Label2).Caption);
+    if (!Caption.empty() && Caption.back() == ':') {
+        Caption.pop_back();
+    }
+    return "The " + Caption + " field is empty: " +
+           (Input ? "choose a track with Browse, or type its name."
+                  : "type a name for the converted track, or choose one with Browse.");
 }
 
 std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "conversion/list_run.h"
+#include "window_logic/window_layout.h"
 #include "words/run_words.h"
 
 namespace quellmark {
@@ -53,6 +54,10 @@ ListReport TrackQuestion(const RunSettings& Run, bool OutputConfirmed,
 // After a run: asks whether to convert the tracks that were not converted because their lines
 // end in LF only, reading those lines as lines and writing them with CR LF.
 ListReport LfQuestion(const std::vector<RunSettings>& Runs, const ShowFunction& Show);
+
+// What a window says where Remove Icons finds the field Field empty: which field, and what
+// it needs.
+std::string EmptyFieldMessage(ControlId Field);
 
 // What a window says at start of a track named on its command line that names no file, in
 // the words quellmark-convert uses.

@@ -109,4 +109,20 @@ std::filesystem::path FilesystemPathOf(const std::string& Path) {
     return std::filesystem::path(Path);
 }
 
+std::string FullPathOf(const std::string& Path) {
+    std::error_code Error;
+    if (Path.empty() || IsFullPath(Path)) {
+        return Path;
+    }
+    const std::filesystem::path Full = std::filesystem::absolute(FilesystemPathOf(Path), Error);
+    if (Error) {
+        return Path;
+    }
+    if (DriveLetters) {
+        const std::u8string Text = Full.u8string();
+        return {Text.begin(), Text.end()};
+    }
+    return Full.string();
+}
+
 }  // namespace quellmark

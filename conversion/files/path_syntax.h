@@ -35,4 +35,8 @@ std::string LocalPathOfFileUrl(const std::string& Address);
 // Path for the standard library's filesystem calls.
 std::filesystem::path FilesystemPathOf(const std::string& Path);
 
+// Path as a full path, from the working folder where it is relative; as it is where it is full
+// already or names nothing.
+std::string FullPathOf(const std::string& Path);
+
 }  // namespace quellmark

@@ -232,6 +232,7 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
     std::filesystem::create_directory(Folder / "sub");
     WriteFile(Folder / "sub/a.trk", Track);
     WriteFile(Folder / "NoIcons_old.trk", Track);
+    WriteFile(Folder / "NoIcons_old2.trk", Track);
     std::filesystem::create_symlink("missing.trk", Folder / "dangling.trk");
     std::filesystem::create_symlink("a.trk", Folder / "link.trk");
     WriteFile(Folder / "sub/short.trk", "player W\r\n");
@@ -272,6 +273,25 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          {"-d", "out", "NoIcons_old.trk"},
          0,
          P + "'NoIcons_old.trk' already has the NoIcons_ prefix -- unchanged\n",
+         ""},
+        // A second call on a folder meets every output of the first: one line for them all.
+        {"outputs of an earlier call",
+         {"-n", "-d", "out", "NoIcons_old.trk", "NoIcons_old2.trk", "a.trk"},
+         0,
+         P + "2 tracks already have the NoIcons_ prefix -- unchanged\n",
+         "NoIcons_a.trk"},
+        {"outputs of an earlier call, each named",
+         {"-v", "-d", "out", "NoIcons_old.trk", "NoIcons_old2.trk"},
+         0,
+         P + "'NoIcons_old.trk' already has the NoIcons_ prefix -- unchanged\n" + P +
+             "'NoIcons_old2.trk' already has the NoIcons_ prefix -- unchanged\n" + P +
+             "2 tracks: 0 converted, 0 not converted (copied with the icons still on), 0 failed, 2 "
+             "skipped\n",
+         ""},
+        {"outputs of an earlier call, quietly",
+         {"-q", "-d", "out", "NoIcons_old.trk", "NoIcons_old2.trk"},
+         0,
+         "",
          ""},
         {"an output named on purpose",
          {"-o", "out/again.trk", "NoIcons_old.trk"},

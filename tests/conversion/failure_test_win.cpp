@@ -147,6 +147,32 @@ TEST_F(WindowsRun, KeepsTheEarlierOutputWhenItCannotBeReplaced) {
          0,
          {},
          0},
+        // Longer than any Windows file system takes a name: said so, as on Linux.
+        {"an output name too long",
+         Input,
+         Directory / (std::string(300, 'n') + ".trk"),
+         "Can't create output track '" + (Directory / (std::string(300, 'n') + ".trk")) +
+             "': File name too long",
+         0,
+         {},
+         0},
+        // The command line keeps a wildcard that matched nothing, to be named as missing.
+        {"a wildcard that matched nothing",
+         Directory / "tracks/z*.trk",
+         Earlier,
+         "Can't open input track '" + (Directory / "tracks/z*.trk") +
+             "': " + SystemErrorText(ERROR_FILE_NOT_FOUND),
+         0,
+         {},
+         0},
+        {"an input name too long",
+         Directory / (std::string(300, 'n') + ".trk"),
+         Earlier,
+         "Can't open input track '" + (Directory / (std::string(300, 'n') + ".trk")) +
+             "': File name too long",
+         0,
+         {},
+         0},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);

@@ -94,6 +94,19 @@ bool IsStreamOf(const std::optional<FileIdentity>& Stream, const FileIdentity& F
                                                      std::begin(File.Id))));
 }
 
+// Whether a part of Long is longer than a name may be on any Windows file system (255 UTF-16
+// units): the system then says only that it finds no such file.
+bool HasTooLongPart(const std::wstring& Long) {
+    std::size_t Part = 0;
+    for (const wchar_t Unit : Long) {
+        Part = Unit == L'\\' ? 0 : Part + 1;
+        if (Part > 255) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Refuses a folder, a device or a pipe with the words the Linux build uses.
 void CheckRegularFile(HANDLE File, FailedStep Step, const std::string& Path) {
     if (GetFileType(File) != FILE_TYPE_DISK) {
@@ -428,11 +441,18 @@ std::unique_ptr<WindowsInputTrackFile> OpenInput(const std::string& Path, FileId
     if (Path.empty() || Name.empty()) {
         ThrowSystemError(FailedStep::OpenInput, Path, ERROR_FILE_NOT_FOUND);
     }
+    if (HasTooLongPart(Name)) {
+        ThrowFailure(FailedStep::OpenInput, Path, Reason::Because(Cause::NameTooLong));
+    }
     // Other readers may come in; folders open too, so that they are named as such.
     Handle File(CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!File.IsOpen()) {
-        ThrowSystemError(FailedStep::OpenInput, Path, GetLastError());
+        const DWORD Error = GetLastError();
+        // A wildcard that matched nothing was kept, to be named as missing.
+        const bool Wild = FileNameOf(Path).find_first_of("*?") != std::string::npos;
+        ThrowSystemError(FailedStep::OpenInput, Path,
+                         Wild && Error == ERROR_INVALID_NAME ? ERROR_FILE_NOT_FOUND : Error);
     }
     CheckRegularFile(File.Get(), FailedStep::OpenInput, Path);
     LARGE_INTEGER Size{};
@@ -509,6 +529,9 @@ TrackFiles OpenTrackFiles(const RunSettings& Settings, LeftoverSweep*) {
     const std::wstring Name = LongPath(Path);
     if (Path.empty() || Name.empty()) {
         ThrowSystemError(FailedStep::CreateOutput, Path, ERROR_PATH_NOT_FOUND);
+    }
+    if (HasTooLongPart(Name)) {
+        ThrowFailure(FailedStep::CreateOutput, Path, Reason::Because(Cause::NameTooLong));
     }
     // Opened as the system resolves the path, links followed: the file that would be replaced.
     Handle Existing(CreateFileW(Name.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
