@@ -29,8 +29,10 @@ bool IsStream(const RunSettings& Run) {
 
 }  // namespace
 
-ListRun::ListRun(std::vector<RunSettings> Runs, std::size_t Workers)
-    : Runs_(std::move(Runs)), Workers_(Workers == 0 ? PoolSize() : Workers) {
+ListRun::ListRun(std::vector<RunSettings> Runs, std::size_t Workers, TrackRun Convert)
+    : Runs_(std::move(Runs)),
+      Workers_(Workers == 0 ? PoolSize() : Workers),
+      Convert_(std::move(Convert)) {
     Now_.Tracks = Runs_.size();
     Read_.assign(Runs_.size(), 0);
     for (const auto& Each : Runs_) {
@@ -148,12 +150,16 @@ void ListRun::RunOne(std::size_t At, const ListShares& Shared) {
         return;
     }
     {
+        // Tracks start in the list's order: the one shown is the furthest on, never one that
+        // another thread reached a moment later.
         const std::lock_guard Held(Guard_);
-        Now_.Current = At;
-        Now_.Stage = RunStage::Converting;
-        Now_.Stoppable = true;
+        if (At >= Now_.Current) {
+            Now_.Current = At;
+            Now_.Stage = RunStage::Converting;
+            Now_.Stoppable = true;
+        }
     }
-    Done.Result = ConversionRun(
+    Done.Result = Convert_(
         Runs_[At],
         [this, At](RunStage Stage, std::uint64_t Read, std::uint64_t) {
             return Watch(At, Stage, Read);

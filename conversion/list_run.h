@@ -27,17 +27,22 @@ struct TrackResult {
 
 struct ListProgress {
     std::size_t Tracks = 0;
-    std::size_t Current = 0;                // the track started last, from 0
+    std::size_t Current = 0;                // the furthest track started, from 0
     RunStage Stage = RunStage::Converting;  // of that track
     bool Stoppable = true;                  // false while a single track is being put in place
     std::uint64_t BytesDone = 0;            // of every track
     std::uint64_t BytesInAll = 0;           // the sizes of every track, as they were at the start
 };
 
+// How one track of a list is converted: ConversionRun, or what a test puts in its place.
+using TrackRun = std::function<RunResult(const RunSettings& Settings, const RunProgress& Progress,
+                                         const ListShares& Shared)>;
+
 class ListRun {
   public:
     // Workers is how many tracks are in flight at once; 0 sizes the pool to the machine.
-    explicit ListRun(std::vector<RunSettings> Runs, std::size_t Workers = 0);
+    explicit ListRun(std::vector<RunSettings> Runs, std::size_t Workers = 0,
+                     TrackRun Convert = ConversionRun);
 
     // Converts every track, until Stop; a track that reads from or writes to a standard stream
     // runs alone. Done, when given, receives each track's result in the order given, on the
@@ -67,6 +72,7 @@ class ListRun {
 
     std::vector<RunSettings> Runs_;
     std::size_t Workers_;
+    TrackRun Convert_;
     std::vector<std::uint64_t> Sizes_;
     std::vector<std::uint64_t> Read_;
     std::vector<TrackResult> Results_;

@@ -63,7 +63,7 @@ std::string EmptyFieldMessage(ControlId Field);
 // the words quellmark-convert uses.
 std::string MissingTrackMessage(const std::string& Track, const ShowFunction& Show);
 
-// What a progress display says: the track started last and, in a list, which of how many;
+// What a progress display says: the furthest track started and, in a list, which of how many;
 // that its new file is being flushed to disk, or that it is being put in place and can no
 // longer be stopped.
 std::string ProgressLabel(const ListRun& Run, const ListProgress& Now, const ShowFunction& Show);

@@ -259,6 +259,57 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
          "NoIcons_a.trk"},
         {"a track given twice", {"-d", "out", "a.trk", "./a.trk"}, 0, "", "NoIcons_a.trk"},
         {"a track and a link to it", {"-d", "out", "a.trk", "link.trk"}, 0, "", "NoIcons_a.trk"},
+        {"a track given twice, counted once",
+         {"-v", "-d", "out", "a.trk", "./a.trk"},
+         0,
+         P + "'a.trk' -> 'out/NoIcons_a.trk': " + Changes + "\n" + P +
+             "1 track: 1 converted, 0 not converted (copied with the icons still on), 0 failed\n",
+         "NoIcons_a.trk"},
+        // -n leaves alone only outputs that are tracks; what cannot be one fails as before.
+        {"-n with an output that is a folder",
+         {"-n", "-o", "out", "a.trk"},
+         1,
+         P + "Can't create output track 'out': Is a directory\n",
+         ""},
+        {"-n with an output that is a dangling link",
+         {"-n", "-o", "dangling.trk", "a.trk"},
+         1,
+         P + "Can't create output track 'dangling.trk': Symbolic link to a file that does not "
+             "exist\n",
+         ""},
+        {"-n counts what it left alone",
+         {"-n", "-v", "-o", "short.trk", "a.trk"},
+         0,
+         P + "output track 'short.trk' exists -- left alone\n" + P +
+             "1 track: 0 converted, 0 not converted (copied with the icons still on), 0 failed, 1 "
+             "skipped\n",
+         ""},
+        {"-f with -n",
+         {"-f", "-n", "a.trk"},
+         2,
+         P + "--force: cannot go with --skip-existing\n" + Try,
+         ""},
+        // Names a terminal must not see as they are, quoted as the shell writes them.
+        {"a name with the last C1 control character",
+         {"-d", "out", "a\xc2\x9f.trk"},
+         1,
+         P + "Can't open input track 'a'$'\\302\\237''.trk': No such file or directory\n",
+         ""},
+        {"a name with a tab",
+         {"-d", "out", "a\tb.trk"},
+         1,
+         P + "Can't open input track 'a'$'\\t''b.trk': No such file or directory\n",
+         ""},
+        {"a name with a quote",
+         {"-d", "out", "it's.trk"},
+         1,
+         P + "Can't open input track 'it'\\''s.trk': No such file or directory\n",
+         ""},
+        {"a name that ends in a control character",
+         {"-d", "out", "end\x01"},
+         1,
+         P + "Can't open input track 'end'$'\\001': No such file or directory\n",
+         ""},
         {"two copies to one output",
          {"-q", "-d", "out", "short.trk", "sub/short.trk"},
          1,
@@ -432,6 +483,28 @@ TEST_F(ConvertProgram, SaysWhatReallyHappened) {
             EXPECT_EQ(ReadFile(Folder / "out/NoIcons_a.trk"), Converted());
         }
     }
+}
+
+// The help names the default value of each option that has one, and no other.
+TEST_F(ConvertProgram, TheHelpMarksEachDefault) {
+    Started Help(Folder / "", {"--help"});
+    int Marked = 0;
+    std::string Lines;
+    FILE* Out = popen((std::string(QUELLMARK_CONVERT) + " --help").c_str(), "r");
+    ASSERT_NE(Out, nullptr);
+    char Line[512];
+    while (std::fgets(Line, sizeof Line, Out) != nullptr) {
+        const std::string Text = Line;
+        if (Text.find("(the default)") != std::string::npos) {
+            ++Marked;
+            Lines += Text.substr(0, Text.find_first_not_of(' ', 2));
+            Lines += Text.substr(2, Text.find(' ', 2) - 2) + "|";
+        }
+    }
+    EXPECT_EQ(pclose(Out), 0);
+    EXPECT_EQ(Help.Wait().Status, 0);
+    EXPECT_EQ(Marked, 2);
+    EXPECT_EQ(Lines, "  off|  views|");
 }
 
 // "-" is a stream, and only "-": standard input and output, never the input written into itself.

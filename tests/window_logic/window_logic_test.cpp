@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "conversion/files/output_name.h"
@@ -282,6 +284,42 @@ INSTANTIATE_TEST_SUITE_P(
                  return Tip + "\xe2\x80\xa6 and 5 more";
              }(),
              Root + "t0.trk", Root + "NoIcons_t0.trk"}},
+        SelectionRow{
+            "a tooltip of exactly twenty tracks",
+            [](TrackSelection& Chosen) { Chosen.ChooseList(ManyTracks(20)); },
+            {"20 tracks: t0.trk, t1.trk, t2.trk, \xe2\x80\xa6", "NoIcons_<name> beside each",
+             [] {
+                 std::string Tip;
+                 for (const auto& Track : ManyTracks(20)) {
+                     Tip += (Tip.empty() ? "" : "\n") + Track;
+                 }
+                 return Tip;
+             }(),
+             [] {
+                 std::string Tip;
+                 for (const auto& Track : ManyTracks(20)) {
+                     Tip += (Tip.empty() ? "" : "\n") + OutputPathFor(Track);
+                 }
+                 return Tip;
+             }(),
+             Root + "t0.trk", Root + "NoIcons_t0.trk"}},
+        SelectionRow{"an output chosen in another folder",
+                     [](TrackSelection& Chosen) {
+                         Chosen.ChooseInput(Root + "a.trk");
+                         Chosen.ChooseOutput(Root + "out" + Sep + "b.trk");
+                     },
+                     {"a.trk", "b.trk", Root + "a.trk", Root + "out" + Sep + "b.trk",
+                      Root + "a.trk", Root + "out" + Sep + "b.trk"}},
+        SelectionRow{
+            "a new list beside its tracks again",
+            [](TrackSelection& Chosen) {
+                Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
+                Chosen.ChooseOutputFolder(Root + "out");
+                Chosen.ChooseList({Root + "c.trk", Root + "d.trk"});
+            },
+            {"2 tracks: c.trk, d.trk", "NoIcons_<name> beside each",
+             Root + "c.trk\n" + Root + "d.trk", Root + "NoIcons_c.trk\n" + Root + "NoIcons_d.trk",
+             Root + "c.trk", Root + "NoIcons_c.trk"}},
         SelectionRow{"a browse ends a list",
                      [](TrackSelection& Chosen) {
                          Chosen.ChooseList({Root + "a.trk", Root + "b.trk"});
@@ -334,6 +372,23 @@ INSTANTIATE_TEST_SUITE_P(
         WordsRow{"finished", Done(RunOutcome::Finished),
                  "Finished Processing\n\n'" + Root + "NoIcons_a.trk': " + Changes,
                  "a.trk: converted, " + Changes},
+        WordsRow{"one toggle",
+                 [] {
+                     TrackResult One = Done(RunOutcome::Finished);
+                     One.Result.TogglesReplaced = 1;
+                     One.Result.PairsInserted = 1;
+                     return One;
+                 }(),
+                 "Finished Processing\n\n'" + Root +
+                     "NoIcons_a.trk': 1 icon toggle replaced, 1 toggle pair inserted",
+                 "a.trk: converted, 1 icon toggle replaced, 1 toggle pair inserted"},
+        WordsRow{"in place, but not on disk", Done(RunOutcome::Finished, {}, false),
+                 "Finished Processing\n\n'" + Root + "NoIcons_a.trk': " + Changes + "\n\n'" + Root +
+                     "NoIcons_a.trk' is in place, but may not survive a crash: Can't flush to disk "
+                     "folder 'f' for output track 'x.trk': Input/output error",
+                 "a.trk: '" + Root +
+                     "NoIcons_a.trk' is in place, but may not survive a crash: Can't flush to disk "
+                     "folder 'f' for output track 'x.trk': Input/output error"},
         WordsRow{"same file", Done(RunOutcome::SameFile),
                  "Input and Output Files Can't Be The Same File",
                  "a.trk: Input and Output Files Can't Be The Same File"},
@@ -373,7 +428,80 @@ TEST(RunWords, ASummaryCountsEveryKindAndPutsFailuresFirst) {
     const ListReport Many = SummarizeList(std::vector(7, Done(RunOutcome::Failed)), {}, AsIs);
     EXPECT_EQ(Many.InSight.size(), 6u);
     EXPECT_EQ(Many.InSight.back(), "\u2026 and 2 more");
+    // Exactly as many as are in sight: none more to tell of.
+    const ListReport Five = SummarizeList(std::vector(5, Done(RunOutcome::Failed)), {}, AsIs);
+    EXPECT_EQ(Five.InSight.size(), 5u);
+    EXPECT_EQ(Five.InSight.back().rfind("\u2022 ", 0), 0u);
+    // Stopped by the user before copied, so that what the user did reads first after failures.
+    const ListReport Order =
+        SummarizeList({Done(RunOutcome::Stopped), Done(RunOutcome::Cancelled)}, {}, AsIs);
+    ASSERT_EQ(Order.Lines.size(), 2u);
+    EXPECT_EQ(Order.Lines[0], "a.trk: stopped by the user, output left as it was");
     EXPECT_EQ(Summary.Lines.back(), "NoIcons_b.trk: skipped (already has the NoIcons_ prefix)");
+}
+
+// Waits, at most ten seconds, until Done says yes.
+void WaitFor(const std::function<bool()>& Done) {
+    for (int Wait = 0; Wait < 10000 && !Done(); ++Wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// Two tracks in flight, their runs played by the test: the progress shows the stage of the
+// furthest track started, whatever the other reports, and names a file being saved by its
+// output.
+TEST(ListProgress, ShowsTheFurthestTrackAndWhatItDoes) {
+    std::atomic<bool> SecondStarted{false}, FirstLooked{false};
+    std::vector<std::string> Seen;
+    ListRun* List = nullptr;
+    const auto Look = [&] {
+        const ListProgress Now = List->Progress();
+        Seen.push_back(ProgressLabel(*List, Now, AsIs) + (Now.Stoppable ? "" : " (no Stop)"));
+    };
+    ListRun Two(
+        {{Root + "a.trk", Root + "NoIcons_a.trk"}, {Root + "b.trk", Root + "NoIcons_b.trk"}}, 2,
+        [&](const RunSettings& Run, const RunProgress& Progress, const ListShares&) {
+            if (Run.InputPath == Root + "a.trk") {
+                WaitFor([&] { return SecondStarted.load(); });
+                Progress(RunStage::Saving, 0, 0);
+                Look();
+                FirstLooked = true;
+            } else {
+                SecondStarted = true;
+                WaitFor([&] { return FirstLooked.load(); });
+                Progress(RunStage::Saving, 0, 0);
+                Look();
+                Progress(RunStage::Placing, 0, 0);
+                Look();
+            }
+            RunResult Done;
+            Done.Outcome = RunOutcome::Finished;
+            return Done;
+        });
+    List = &Two;
+    Two.Run();
+    EXPECT_EQ(Seen, (std::vector<std::string>{
+                        "Converting b.trk (track 2 of 2)\xe2\x80\xa6",
+                        "Saving NoIcons_b.trk to disk (track 2 of 2)\xe2\x80\xa6",
+                        "Putting NoIcons_b.trk in place (track 2 of 2)\xe2\x80\xa6"}));
+}
+
+// A single track can be stopped until it is put in place, and not while it is.
+TEST(ListProgress, OneTrackIsStoppableUntilItTakesItsName) {
+    std::vector<bool> Stoppable;
+    ListRun* List = nullptr;
+    ListRun One({{Root + "a.trk", Root + "NoIcons_a.trk"}}, 1,
+                [&](const RunSettings&, const RunProgress& Progress, const ListShares&) {
+                    for (const RunStage Stage :
+                         {RunStage::Converting, RunStage::Saving, RunStage::Placing}) {
+                        Progress(Stage, 0, 0);
+                        Stoppable.push_back(List->Progress().Stoppable);
+                    }
+                    return RunResult{};
+                });
+    List = &One;
+    One.Run();
+    EXPECT_EQ(Stoppable, (std::vector<bool>{true, true, false}));
 }
 
 TEST(RunWords, TheQuestionNamesTheOptionsAndOnlyOutputsThatExist) {
@@ -805,6 +933,35 @@ TEST_F(Presenting, ATrackOfLfLinesCanBeConvertedOnceAsked) {
         EXPECT_EQ(Window.Said, Said);
         EXPECT_EQ(ReadFile(Directory / "NoIcons_lf.trk") == Lf + "\r\n", !Answer);
     }
+}
+
+// Named at start or handed over later, a track that names no file is said to be missing
+// once the window is on screen; a single earlier output dropped is taken as one track.
+TEST_F(Presenting, WhatArrivesIsSaidOrOpened) {
+    Presenter.WindowShown();
+    Presenter.OpenArguments({Directory / "none.trk"});
+    EXPECT_EQ(Window.Said,
+              std::vector<std::string>{"Can't open input track '" + (Directory / "none.trk") +
+                                       "': No such file or directory"});
+    WriteFile(Directory / "NoIcons_x.trk", Track);
+    Presenter.OpenTracks({Directory / "NoIcons_x.trk"});
+    EXPECT_EQ(Window.Fields.InputText, "NoIcons_x.trk");
+}
+
+// Once closing was asked during a run, Stop is never offered again: the window is going.
+TEST_F(Presenting, StopIsNotOfferedOnceClosingWasAsked) {
+    Presenter.OpenTracks({Directory / "a.trk"});
+    Window.HoldWork = true;
+    Presenter.RemoveIconsPressed();
+    Now += std::chrono::milliseconds(600);
+    Presenter.Tick();
+    ASSERT_EQ(Window.Progressed.size(), 1u);
+    EXPECT_TRUE(Window.Progressed.back().Stoppable);
+    EXPECT_FALSE(Presenter.CloseAsked());
+    Presenter.Tick();
+    EXPECT_FALSE(Window.Progressed.back().Stoppable);
+    Window.FinishWork();
+    EXPECT_TRUE(Window.Closed);
 }
 
 // After the box that ends a run, Remove Icons has the focus again, so that the next Enter
