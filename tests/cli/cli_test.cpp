@@ -623,6 +623,40 @@ TEST_F(ConvertProgram, ASignalWhileTheTrackTakesItsNameLeavesOneWholeTrack) {
     }
 }
 
+// A flush that fails: the track's data is no output at all, its folder's is said and counted
+// as a failure, for a crash could still lose the new name.
+TEST_F(ConvertProgram, AFailedFlushIsAFailure) {
+    if (access("/usr/bin/strace", X_OK) != 0) {
+        GTEST_SKIP() << "strace is needed to fail a chosen system call";
+    }
+    const std::string P = "quellmark-convert: ";
+    const struct {
+        const char* Call;
+        std::string Messages;
+        std::string Kept;
+    } Rows[] = {
+        {"fdatasync", P + "Can't write output track 'out/old.trk': Input/output error\n",
+         "earlier output\r\n"},
+        {"fsync",
+         P + "'out/old.trk' is in place, but may not survive a crash: Can't flush to disk folder "
+             "'out' for output track 'out/old.trk': Input/output error\n",
+         Converted()},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Call);
+        std::filesystem::remove_all(Folder / "out");
+        std::filesystem::create_directory(Folder / "out");
+        WriteFile(Folder / "out/old.trk", "earlier output\r\n");
+        const auto Got = RunProgram(Folder / "", {"-f", "-o", "out/old.trk", "a.trk"},
+                                    {"/usr/bin/strace", "-f", "-o", Folder / "strace.log", "-e",
+                                     std::string("inject=") + Row.Call + ":error=EIO"});
+        EXPECT_EQ(Got.Status, 1);
+        EXPECT_EQ(Got.Messages, Row.Messages);
+        EXPECT_EQ(ReadFile(Folder / "out/old.trk"), Row.Kept);
+        EXPECT_EQ(Folder.ListingOf(Folder / "out"), "old.trk");
+    }
+}
+
 // Whether a file in Folder whose name starts with Prefix is held locked by another process;
 // waits for one to appear. "none" when none appeared.
 std::string LockOfFileIn(const std::string& Folder, const std::string& Prefix) {

@@ -108,6 +108,31 @@ INSTANTIATE_TEST_SUITE_P(, HandOver,
                          testing::Values(TrackNames{}, TrackNames{"a.trk", ""},
                                          TrackNames{"Spuren \u00fc/\u00dcbung.trk", "b c.trk"}));
 
+struct CommandLineRow {
+    const char* Name;
+    TrackNames Words;
+    TrackNames Options;
+    TrackNames Tracks;
+};
+
+class WindowStart : public testing::TestWithParam<CommandLineRow> {};
+
+TEST_P(WindowStart, SplitsOptionsFromTracks) {
+    const auto Line = SplitWindowCommandLine(GetParam().Words);
+    EXPECT_EQ(Line.Options, GetParam().Options);
+    EXPECT_EQ(Line.Tracks, GetParam().Tracks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , WindowStart,
+    testing::Values(
+        CommandLineRow{"tracks only", {"a.trk", "b c.trk"}, {}, {"a.trk", "b c.trk"}},
+        CommandLineRow{"an option among tracks", {"a.trk", "--help"}, {"--help"}, {"a.trk"}},
+        CommandLineRow{"a lone dash is a name", {"-"}, {}, {"-"}},
+        CommandLineRow{"after the end of options", {"--", "-x.trk", "--"}, {}, {"-x.trk", "--"}},
+        CommandLineRow{"a short option", {"-h"}, {"-h"}, {}}),
+    RowName<CommandLineRow>);
+
 struct ChoiceRow {
     const char* Name;
     std::vector<ControlId> Checked;
@@ -164,6 +189,8 @@ std::vector<PathRow> PathRows() {
         PathRow{"file address with escapes", LocalPathOfFileUrl("file:///t/%C3%BCbung%20a.trk"),
                 "/t/\xc3\xbc"
                 "bung a.trk"},
+        PathRow{"file address with lower-case escapes",
+                LocalPathOfFileUrl("file:///t/%c3%bc%2a.trk"), "/t/\xc3\xbc*.trk"},
         PathRow{"file address on localhost", LocalPathOfFileUrl("file://localhost/t/a.trk"),
                 "/t/a.trk"},
         PathRow{"no file address", LocalPathOfFileUrl("https://example.org/a.trk"), ""},
