@@ -28,6 +28,10 @@ QLabel* TextLabel(const QString& Text, QWidget* Parent) {
     auto* Label = new QLabel(BreakableText(Text), Parent);
     Label->setWordWrap(true);
     Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A box too low for everything takes the room from the list, never from the text.
+    QSizePolicy Policy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    Policy.setHeightForWidth(true);
+    Label->setSizePolicy(Policy);
     return Label;
 }
 
@@ -78,10 +82,14 @@ void BuildListBox(QDialog& Box, const QString& Text, const QString& InSight,
     const int Width =
         std::min(std::max(Metrics.averageCharWidth() * 100, TitleWidth(Box)), Room.width());
     // High enough for the wrapped text in full at that width, a reason of many lines included,
-    // and for the list's lines up to a screenful.
+    // and for the list's lines up to 16: the layout counts the editor's own hint for the list,
+    // which is neither.
     Layout->activate();
-    const int Needed = std::max(Layout->totalHeightForWidth(Width),
-                                Metrics.lineSpacing() * (std::min<int>(Lines.size(), 16) + 8));
+    const int ListHigh =
+        List->minimumHeight() +
+        Metrics.lineSpacing() * (std::min<int>(Lines.size(), 16) - std::min<int>(Lines.size(), 6));
+    const int Needed = Layout->totalHeightForWidth(Width) -
+                       std::max(List->sizeHint().height(), List->minimumHeight()) + ListHigh;
     Box.resize(Width, std::min(Needed, Room.height()));
 }
 

@@ -122,11 +122,14 @@ void MainPresenter::RemoveIconsPressed() {
         return;
     }
     // An output that exists is replaced only once the user said so: in the save dialog, or
-    // here.
+    // here. A folder is never replaced (its track fails), so it is not asked about.
+    const auto Replaced = [this](const std::string& Path) {
+        return Files_.Exists(Path) && !Files_.IsFolder(Path);
+    };
     const ListReport Question =
         Selection_.IsList()
-            ? ListQuestion(Runs, Files_.Exists, Show_)
-            : TrackQuestion(Runs.front(), Selection_.OutputConfirmed(), Files_.Exists, Show_);
+            ? ListQuestion(Runs, Replaced, Show_)
+            : TrackQuestion(Runs.front(), Selection_.OutputConfirmed(), Replaced, Show_);
     if (!Question.Lines.empty() && !View_.Confirm(Question)) {
         return;
     }

@@ -38,8 +38,8 @@ struct ListReport {
 ListReport SummarizeList(const std::vector<TrackResult>& Results,
                          const std::vector<SkippedTrack>& Skipped, const ShowFunction& Show);
 
-// Before a list: asks whether to convert with the options chosen, replacing the outputs that
-// exist; empty Lines when none does, and then there is nothing to ask.
+// Before a list: asks whether to convert with the options chosen, replacing the outputs for
+// which Exists is true; empty Lines when none is, and then there is nothing to ask.
 ListReport ListQuestion(const std::vector<RunSettings>& Runs,
                         const std::function<bool(const std::string&)>& Exists,
                         const ShowFunction& Show);

@@ -190,7 +190,7 @@ std::vector<PathRow> PathRows() {
                 "/t/\xc3\xbc"
                 "bung a.trk"},
         PathRow{"file address with lower-case escapes",
-                LocalPathOfFileUrl("file:///t/%c3%bc%2a.trk"), "/t/\xc3\xbc*.trk"},
+                LocalPathOfFileUrl("file:///t/%c3%bf%2a.trk"), "/t/\xc3\xbf*.trk"},
         PathRow{"file address on localhost", LocalPathOfFileUrl("file://localhost/t/a.trk"),
                 "/t/a.trk"},
         PathRow{"no file address", LocalPathOfFileUrl("https://example.org/a.trk"), ""},
@@ -776,6 +776,7 @@ TEST_F(Presenting, AListIsAskedAboutOnlyWhenItWouldReplaceAndSummedUp) {
         bool Earlier;
         bool Answer;
         std::vector<std::string> Said;
+        bool FolderOutput = false;
     } Rows[] = {
         {"nothing to replace",
          false,
@@ -789,13 +790,27 @@ TEST_F(Presenting, AListIsAskedAboutOnlyWhenItWouldReplaceAndSummedUp) {
          false,
          {"? Convert these 2 tracks with \"Off\" and \"Views\"? One output exists and will be "
           "replaced."}},
+        // A folder is not replaced: its track fails, unasked.
+        {"an output that is a folder",
+         false,
+         true,
+         {"1 converted, 0 not converted (copied with the icons still on), 1 failed, 1 skipped\n"
+          "b.trk: Can't create output track '" +
+          (Directory / "NoIcons_b.trk") +
+          "': Is a directory\n"
+          "a.trk: converted, 2 icon toggles replaced, no toggle pair inserted\n"
+          "NoIcons_x.trk: skipped (already has the NoIcons_ prefix)"},
+         true},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Name);
         std::filesystem::remove(test::FromUtf8(Directory / "NoIcons_a.trk"));
-        std::filesystem::remove(test::FromUtf8(Directory / "NoIcons_b.trk"));
+        std::filesystem::remove_all(test::FromUtf8(Directory / "NoIcons_b.trk"));
         if (Row.Earlier) {
             WriteFile(Directory / "NoIcons_a.trk", "earlier");
+        }
+        if (Row.FolderOutput) {
+            std::filesystem::create_directory(test::FromUtf8(Directory / "NoIcons_b.trk"));
         }
         Window.Said.clear();
         Window.ConfirmAnswer = Row.Answer;
