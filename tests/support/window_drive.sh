@@ -12,9 +12,10 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 
     >/dev/null 2>&1 &
 xvfb=$!
 program=
+# What is gone already (the program, the display a drive ended itself) is no failure.
 cleanup() {
-    [[ -n $program ]] && kill "$program" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
+    [[ -z $program ]] || kill "$program" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT

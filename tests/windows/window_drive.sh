@@ -129,6 +129,12 @@ click 400 268
 for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "Bail Out left the program running"
 program=
+# The display ends with the drive, and Wine's desktop on it; the prefix's server then ends too.
+# The drive runs alone: it ends once that server is gone, so that the tests after it start a
+# new one rather than meet this one on its way out.
+kill "$xvfb"
+wait "$xvfb" 2>/dev/null || true
+timeout 30 "${WINESERVER:-/usr/lib/wine/wineserver}" -w || true
 echo "window driven: output as the Linux build's, Enter after a box, the one-track question," \
     "Open dialog, one list from two starts, a start in another folder, a summary readable as" \
     "it opens, Bail Out"
