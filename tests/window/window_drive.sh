@@ -13,6 +13,8 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 source "$here/tests/support/window_drive.sh"
 
 export QT_QPA_PLATFORM=xcb
+# A sanitizer build fails on leaks of its own, not on the system libraries'.
+export LSAN_OPTIONS=suppressions=$here/tests/window/third_party_leaks.supp
 
 # Waits until the window manager has given $1 the keyboard.
 await_active() {
@@ -24,7 +26,7 @@ await_active() {
 }
 # Starts the window in the drive's folder with the tracks given; sets main to its id.
 start() {
-    (cd "$work" && exec "$quellmark" "$@") </dev/null >/dev/null 2>&1 &
+    (cd "$work" && exec "$quellmark" "$@") </dev/null >/dev/null 2>"$work/said" &
     program=$!
     main=$(window Quellmark) || fail "no window"
     await_active "$main" "the window"
@@ -47,7 +49,7 @@ end() {
     local status=0
     wait "$program" || status=$?
     program=
-    [[ $status -eq 0 ]] || fail "the window ended with status $status"
+    [[ $status -eq 0 ]] || fail "the window ended with status $status: $(head -c 2000 "$work/said")"
 }
 
 "$here/tests/windows/make_track.sh" >"$work/in.trk"
