@@ -15,7 +15,9 @@ Reason SystemReason(long Code);
 std::string SystemErrorText(long Code);
 
 // A failure with the system's code as its reason.
-[[noreturn]] void ThrowSystemError(FailedStep Step, const std::string& Path, long Code,
-                                   const std::string& Folder = {});
+[[noreturn]] inline void ThrowSystemError(FailedStep Step, const std::string& Path, long Code,
+                                          const std::string& Folder = {}) {
+    ThrowFailure(Step, Path, SystemReason(Code), Folder);
+}
 
 }  // namespace quellmark

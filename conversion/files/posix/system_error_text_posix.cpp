@@ -41,9 +41,4 @@ std::string SystemErrorText(long Code) {
     return std::strerror(static_cast<int>(Code));
 }
 
-void ThrowSystemError(FailedStep Step, const std::string& Path, long Code,
-                      const std::string& Folder) {
-    ThrowFailure(Step, Path, SystemReason(Code), Folder);
-}
-
 }  // namespace quellmark

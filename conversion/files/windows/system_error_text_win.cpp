@@ -57,9 +57,4 @@ std::string SystemErrorText(long Code) {
     return Utf8Text(Text);
 }
 
-void ThrowSystemError(FailedStep Step, const std::string& Path, long Code,
-                      const std::string& Folder) {
-    ThrowFailure(Step, Path, SystemReason(Code), Folder);
-}
-
 }  // namespace quellmark
